@@ -1,0 +1,86 @@
+#include "per_thread.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <vector>
+
+namespace {
+
+struct AreaEntry {
+  int64_t offset;
+  size_t size;
+  PerThreadRoutine initialise;
+  PerThreadRoutine cleanUp;
+};
+
+std::mutex registryMutex;
+std::vector<AreaEntry> registry;  // in registration order
+size_t totalSize = 0;
+
+std::vector<AreaEntry> EntriesFrom(size_t offset) {
+  std::lock_guard lock(registryMutex);
+  std::vector<AreaEntry> entries;
+  for (const auto& e : registry)
+    if (static_cast<size_t>(e.offset) >= offset) entries.push_back(e);
+  return entries;
+}
+
+// One per thread: owns the thread's block and runs the clean-ups when the thread ends.
+class ThreadBlock {
+ public:
+  ~ThreadBlock() {
+    auto entries = EntriesFrom(0);
+    for (auto it = entries.rbegin(); it != entries.rend(); ++it)  // newest first
+      if (it->cleanUp && static_cast<size_t>(it->offset) < size_) it->cleanUp(data_ + it->offset);
+    std::free(data_);
+  }
+
+  // Grows the block to the registered total, initialising the areas that are new to it.
+  void Extend() {
+    size_t oldSize = size_;
+    size_t newSize;
+    {
+      std::lock_guard lock(registryMutex);
+      newSize = totalSize;
+    }
+    if (newSize <= oldSize) return;
+    auto* grown = static_cast<unsigned char*>(std::realloc(data_, newSize));
+    if (!grown) throw std::bad_alloc();
+    std::memset(grown + oldSize, 0, newSize - oldSize);
+    data_ = grown;
+    size_ = newSize;
+    auto entries = EntriesFrom(oldSize);
+    for (auto it = entries.rbegin(); it != entries.rend(); ++it)  // newest first
+      if (it->initialise) it->initialise(data_ + it->offset);
+  }
+
+  void* At(int64_t offset) {
+    if (static_cast<size_t>(offset) >= size_) Extend();
+    return data_ + offset;
+  }
+
+ private:
+  unsigned char* data_ = nullptr;
+  size_t size_ = 0;
+};
+
+thread_local ThreadBlock threadBlock;
+
+}  // namespace
+
+int64_t PerThreadRegister(size_t size, PerThreadRoutine initialise, PerThreadRoutine cleanUp) {
+  size_t rounded = (size + 7) / 8 * 8;
+  if (rounded == 0) rounded = 8;
+  int64_t offset;
+  {
+    std::lock_guard lock(registryMutex);
+    offset = static_cast<int64_t>(totalSize);
+    totalSize += rounded;
+    if (initialise || cleanUp) registry.push_back({offset, rounded, initialise, cleanUp});
+  }
+  PerThreadGet(offset);  // runs the initialiser on the calling thread's new area
+  return offset;
+}
+
+void* PerThreadGet(int64_t offset) { return threadBlock.At(offset); }

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Trawl needs to build, test and run. Safe to run again:
+# packages that are already present are left alone.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev libcurl4-openssl-dev libexpat1-dev libjpeg62-turbo-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev libssl-dev
+  fonts-dejavu-core
+  xvfb xdotool x11-apps imagemagick
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
