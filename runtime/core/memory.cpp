@@ -1,0 +1,56 @@
+#include "memory.h"
+
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+// Each block is preceded by a header holding its exact size; 16 bytes keep the
+// caller's bytes aligned for any scalar type.
+namespace {
+
+constexpr size_t kHeaderSize = 16;
+constexpr int64_t kLargestBlock =
+    static_cast<int64_t>(std::numeric_limits<std::ptrdiff_t>::max() - kHeaderSize);
+
+struct Header {
+  int64_t size;
+};
+
+Header* HeaderOf(const uint8_t* block) {
+  return reinterpret_cast<Header*>(const_cast<uint8_t*>(block) - kHeaderSize);
+}
+
+uint8_t* BlockOf(void* raw) { return static_cast<uint8_t*>(raw) + kHeaderSize; }
+
+bool SizeIsValid(int64_t size) { return size >= 1 && size <= kLargestBlock; }
+
+}  // namespace
+
+uint8_t* MemoryAllocate(int64_t size, int flags) {
+  if (!SizeIsValid(size)) return nullptr;
+  size_t total = kHeaderSize + static_cast<size_t>(size);
+  void* raw = (flags & kMemoryNoClear) ? std::malloc(total) : std::calloc(1, total);
+  if (!raw) return nullptr;
+  static_cast<Header*>(raw)->size = size;
+  return BlockOf(raw);
+}
+
+uint8_t* MemoryResize(uint8_t* block, int64_t size, int flags) {
+  if (!SizeIsValid(size)) return nullptr;
+  if (!block) return MemoryAllocate(size, flags);
+  int64_t oldSize = HeaderOf(block)->size;
+  void* raw = std::realloc(HeaderOf(block), kHeaderSize + static_cast<size_t>(size));
+  if (!raw) return nullptr;  // the old block is untouched
+  static_cast<Header*>(raw)->size = size;
+  uint8_t* grown = BlockOf(raw);
+  if (size > oldSize && !(flags & kMemoryNoClear))
+    std::memset(grown + oldSize, 0, static_cast<size_t>(size - oldSize));
+  return grown;
+}
+
+int64_t MemorySize(const uint8_t* block) { return block ? HeaderOf(block)->size : 0; }
+
+void MemoryFree(uint8_t* block) {
+  if (block) std::free(HeaderOf(block));
+}
