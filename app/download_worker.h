@@ -1,0 +1,24 @@
+#pragma once
+// The download worker: fetches one catalogue entry on its own thread, shows its progress
+// in the file bar, saves the picture under its row's name in the download folder, marks
+// it and stores it again strongly compressed, advances the batch bar and posts exactly
+// one of the entry events (done, failed, aborted) as its last action.
+//
+// Thread safety: one worker runs at a time (file 1 and image 100 are its own). It reads
+// StopRequested and DownloadFolder and calls the toolkit, which carries its calls out on
+// the UI thread; row statuses are left to the event handlers on the UI thread.
+#include <cstdint>
+
+#include "text.h"
+
+// Thread routine; `entry` is the attached value of the entry's row. Returns 0.
+int32_t DownloadWorker(int64_t entry);
+
+// A file name that stays inside the folder it is joined to: path separators, control
+// characters and characters file systems refuse become "_"; an empty name, "." and ".."
+// become names of their own. Other names come back unchanged.
+Text SafeFileName(const Text& name);
+
+// 1 when the data start with the JPEG start-of-image marker, 2 when they also end with
+// the end-of-image marker, 0 otherwise.
+int JpegMarkers(const uint8_t* data, int64_t size);
