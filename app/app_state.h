@@ -75,15 +75,4 @@ constexpr int32_t kEventEntryAborted = 0x10002;
 constexpr uint32_t kColourBlack = 0;
 constexpr uint32_t kColourRed = 0x0000FF;
 constexpr uint32_t kColourBlue = 0xFF0000;
-
-// Control state mask bits: a set bit disables the control.
-constexpr int64_t kControlClear = 32;
-constexpr int64_t kControlDownload = 16;
-constexpr int64_t kControlStop = 1;
-constexpr int64_t kControlSearch = 8;
-constexpr int64_t kControlFolderButton = 4;
-constexpr int64_t kControlFolderField = 2;
-// The masks in use.
-constexpr int64_t kStateCleared = 17;  // after clearing the list
-constexpr int64_t kStateRunning = 62;  // during a run: only stop enabled
-constexpr int64_t kStateIdle = 1;      // after a run or a stop
+// The control state masks live with SetControlState (worker_events.h).
