@@ -34,3 +34,8 @@ void EventSetPlatform(EventPlatform* platform);
 // Called by the platform on the UI thread for each posted record: raises it there with
 // the always-deliver flag.
 void EventDeliverPosted(const PostedEvent& event);
+
+// The installed platform, or the built-in one when none is installed.
+EventPlatform& EventCurrentPlatform();
+// Forgets the records still waiting in the built-in platform (used at the service's end).
+void EventDiscardBuiltInPosts();
