@@ -1,0 +1,42 @@
+#pragma once
+// Numbered fonts. A font is a face, a character height in pixels (the size in points at
+// the screen's pixels per inch, 96 when the display cannot be asked) and style flags.
+// A face that is not installed falls back to a sans-serif face. Font handles are handed
+// to DrawSetFont (drawing.h) and, in the platform layer, to the widgets.
+//
+// Thread safety: FontServiceInit, FontServiceEnd and FontLoad on the UI thread (the
+// GUI application must exist); FontGetHandle and FontDescribe on any thread.
+#include <cstdint>
+
+#include "text.h"
+
+// FontLoad flags.
+constexpr int64_t kFontUnderline = 4;
+constexpr int64_t kFontStrikeOut = 8;
+constexpr int64_t kFontHighQuality = 16;
+constexpr int64_t kFontBold = 0x100;
+constexpr int64_t kFontItalic = 0x200;
+
+// What a font handle stands for; `face` is the installed family actually used.
+struct FontSpec {
+  Text face;
+  int64_t pixelHeight = 0;
+  int64_t flags = 0;
+};
+
+// Asks the screen for its vertical pixels per inch and sets up the table.
+void FontServiceInit();
+// Releases every font.
+void FontServiceEnd();
+
+// Creates font `number` (-1: dynamic); returns its handle, or 0 for an empty face, a size
+// below 1 point or above 4000 points, or a bad number.
+int64_t FontLoad(int64_t number, const Text& face, int64_t points, int64_t flags = 0);
+// The handle of a font, or 0 for a number not in use.
+int64_t FontGetHandle(int64_t number);
+// Releases a font; -1 releases every font.
+void FontFree(int64_t number);
+// Copies the description behind a live font handle; false when no font has that handle.
+bool FontDescribe(int64_t handle, FontSpec& spec);
+// The pixels per inch used for the character heights.
+int64_t FontScreenDpi();
