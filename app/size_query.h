@@ -13,6 +13,9 @@
 // Bytes the server announces for the current catalogue record's address, following
 // redirects; 0 when it announces none or cannot be asked.
 int64_t QueryRemoteSize();
+// Makes the record of `entry` (a row's attached value) current and queries its size;
+// 0 for an entry that names no record.
+int64_t QueryEntrySize(int64_t entry);
 // The same for any address.
 int64_t QueryRemoteSizeOf(const Text& address);
 // The length announced by a raw header text: the first length header of the last

@@ -1,0 +1,155 @@
+#include "download_worker.h"
+
+#include <cmath>
+#include <cstdio>
+#include <random>
+
+#include "app_state.h"
+#include "catalogue_items.h"
+#include "drawing.h"
+#include "events.h"
+#include "files.h"
+#include "fonts.h"
+#include "gadgets.h"
+#include "http.h"
+#include "images.h"
+#include "memory.h"
+#include "report_list.h"
+#include "size_query.h"
+#include "texts.h"
+#include "threads.h"
+
+namespace {
+
+constexpr int64_t kPollingMs = 125;
+constexpr int64_t kSavedFile = 1;
+constexpr int64_t kPicture = 100;
+constexpr double kMarkAngle = 45.0;
+constexpr uint32_t kMarkColour = 0x0000FF;  // red
+constexpr double kOffsetFactor = 0.707 / 2.0;
+
+// Characters no file name of ours may hold: separators of either platform, and the ones
+// that common file systems refuse.
+bool IsRefused(char16_t c) {
+  return c < 0x20 || c == 0x7F || c == u'/' || c == u'\\' || c == u':' || c == u'*' ||
+         c == u'?' || c == u'"' || c == u'<' || c == u'>' || c == u'|';
+}
+
+bool IsChecked(int64_t row) { return (ListGetItemFlags(kItemList, row) & kListItemChecked) != 0; }
+
+// The row whose worker this is: the first checked row marked downloading, or -1.
+int64_t DownloadingRow() {
+  int64_t rows = ListItemCount(kItemList);
+  for (int64_t row = 0; row < rows; ++row) {
+    if (IsChecked(row) &&
+        ListGetCellText(kItemList, row, kColumnStatus) == T(TextRole::StatusTextDownloading)) {
+      return row;
+    }
+  }
+  return -1;
+}
+
+// Writes the data under `path`; false (and no partial file left behind) when the file
+// cannot be created or does not receive every byte.
+bool WriteWholeFile(const Text& path, const uint8_t* data, int64_t size) {
+  if (FileCreate(kSavedFile, path) == 0) return false;
+  int64_t written = FileWrite(kSavedFile, data, size);
+  FileClose(kSavedFile);
+  // Small data wait in the file's buffer until the close, so the size on disk is the
+  // only witness of a complete write.
+  if (written == size && PathSize(path) == size) return true;
+  std::remove(TextToUtf8(path).c_str());
+  return false;
+}
+
+int JpegQuality() {
+  thread_local std::minstd_rand random{std::random_device{}()};
+  return static_cast<int>(random() % 2);
+}
+
+// Draws the mark across the picture's centre and stores it again strongly compressed
+// (the image service replaces the file only once the new encoding is complete).
+void MarkPicture(const Text& path) {
+  if (ImageLoad(kPicture, path, 0) == 0) return;
+  if (DrawBegin(ImageDrawTarget(kPicture))) {
+    const Text& mark = T(TextRole::MarkText);
+    DrawSetFont(FontGetHandle(kMarkFont));
+    int64_t offset = static_cast<int64_t>(std::nearbyint(DrawTextWidth(mark) * kOffsetFactor));
+    int64_t x = ImageGetWidth(kPicture) / 2 - offset;
+    int64_t y = ImageGetHeight(kPicture) / 2 + offset;
+    DrawTextRotated(x, y, mark, kMarkAngle, kMarkColour);
+    DrawEnd();
+    ImageSave(kPicture, path, kImageFormatJpeg, JpegQuality(), -1);
+  }
+  ImageFree(kPicture);
+}
+
+// Checks, saves and marks the received data; the event to report. Only a picture that
+// was saved whole counts as done.
+int32_t SaveEntry(const uint8_t* data, int64_t size) {
+  // Not a picture (an error page, say), or one cut short: nothing is saved.
+  if (JpegMarkers(data, size) != 2) return kEventEntryFailed;
+  int64_t row = DownloadingRow();
+  if (row < 0) return kEventEntryFailed;
+  ListSetCellText(kItemList, row, GroupDigits(size), kColumnSize);
+  Text path = DownloadFolder + SafeFileName(ListGetCellText(kItemList, row, kColumnName));
+  if (!WriteWholeFile(path, data, size)) return kEventEntryFailed;
+  MarkPicture(path);
+  GadgetSetValue(kFileProgressBar, 0);
+  GadgetSetValue(kBatchProgressBar, GadgetGetValue(kBatchProgressBar) + 1);
+  return kEventEntryDone;
+}
+
+// Polls the transfer until it ends, asking it to stop while StopRequested is set. The
+// event to report.
+int32_t FollowTransfer(int64_t transfer, int64_t expected) {
+  for (;;) {
+    int64_t progress = TransferProgress(transfer);
+    if (progress == kTransferCompleted) break;
+    if (progress == kTransferFailed || progress == kTransferAborted) {
+      FinishTransfer(transfer);
+      return progress == kTransferFailed ? kEventEntryFailed : kEventEntryAborted;
+    }
+    if (StopRequested != 0) RequestTransferAbort(transfer);
+    if (expected > 0) GadgetSetValue(kFileProgressBar, progress * 100 / expected);
+    SleepMs(kPollingMs);
+  }
+  uint8_t* data = FinishTransfer(transfer);
+  int32_t event = SaveEntry(data, MemorySize(data));
+  MemoryFree(data);
+  return event;
+}
+
+int32_t FetchEntry(int64_t entry) {
+  int64_t expected = QueryEntrySize(entry);
+  Text address = CatalogueItemsGet(entry).address;
+  if (address.empty()) return kEventEntryFailed;
+  int64_t transfer = FetchToMemory(address, kFetchAsync);
+  if (transfer == 0) return kEventEntryFailed;
+  return FollowTransfer(transfer, expected);
+}
+
+}  // namespace
+
+int32_t DownloadWorker(int64_t entry) {
+  // The event goes out last, after file 1 and image 100 are released, so the next
+  // worker never meets them in use.
+  EventPost(FetchEntry(entry));
+  return 0;
+}
+
+Text SafeFileName(const Text& name) {
+  if (name.empty()) return u"_";
+  if (name == u"." || name == u"..") return Text(name.size(), u'_');
+  Text safe = name;
+  for (char16_t& c : safe) {
+    if (IsRefused(c)) c = u'_';
+  }
+  return safe;
+}
+
+int JpegMarkers(const uint8_t* data, int64_t size) {
+  if (data == nullptr || size < 2 || data[0] != 0xFF || data[1] != 0xD8) return 0;
+  if (size < 4 || data[size - 2] != 0xFF || data[size - 1] != 0xD9) return 1;
+  return 2;
+}

@@ -1,0 +1,80 @@
+#include "run_commands.h"
+
+#include "app_state.h"
+#include "catalogue_items.h"
+#include "gadgets.h"
+#include "report_list.h"
+#include "requesters.h"
+#include "size_query.h"
+#include "statusbar.h"
+#include "texts.h"
+#include "threads.h"
+#include "worker_events.h"
+
+namespace {
+
+void ShowMessage(TextRole message) { StatusbarSetText(kMainStatusbar, kStatusField, T(message), 0); }
+
+int64_t CountQueuedCheckedRows() {
+  int64_t rows = ListItemCount(kItemList);
+  int64_t records = CatalogueItemsCount();
+  int64_t count = 0;
+  for (int64_t row = 0; row < rows && row < records; ++row) {
+    if ((ListGetItemFlags(kItemList, row) & kListItemChecked) &&
+        ListGetCellText(kItemList, row, kColumnStatus) == T(TextRole::StatusTextQueued)) {
+      ++count;
+    }
+  }
+  return count;
+}
+
+// The row the single-entry size command measures: the first selected one, else row 0;
+// -1 in an empty list.
+int64_t RowToMeasure() {
+  int64_t selected = GadgetGetValue(kItemList);
+  if (selected >= 0) return selected;
+  return ListItemCount(kItemList) > 0 ? 0 : -1;
+}
+
+}  // namespace
+
+int CommandDownload() {
+  ShowMessage(TextRole::NeutralText);
+  int64_t count = CountQueuedCheckedRows();
+  GadgetSetValue(kBatchProgressBar, 0);
+  GadgetSetProperty(kBatchProgressBar, kProgressMaximum, count + 1);
+  if (count == 0) return 0;
+  SetControlState(kControlsRunning);
+  DownloadActive = 1;
+  StopRequested = 0;
+  ShowMessage(TextRole::DownloadRunningMessage);
+  StartNextEntry();
+  return 0;
+}
+
+int CommandStop() {
+  StopRequested = 1;
+  DownloadActive = 0;
+  SetControlState(kControlsIdle);
+  return 0;
+}
+
+int CommandSizeOfEntry() {
+  int64_t row = RowToMeasure();
+  int64_t size = row < 0 ? 0 : QueryEntrySize(ListGetItemValue(kItemList, row));
+  Text message = size != 0 ? T(TextRole::SizeMessagePrefix) + FormatSize(size, 1) +
+                                 T(TextRole::SizeMessageSuffix)
+                           : T(TextRole::SizeUnknownText);
+  ShowMessageBox(T(TextRole::SizeMessageTitle), message, kMessageInformation);
+  return 0;
+}
+
+int CommandSizeOfSelected() {
+  ThreadStart(SelectedSizeWorker, 0);
+  return 0;
+}
+
+int CommandSizeOfAll() {
+  ThreadStart(AllSizeWorker, 0);
+  return 0;
+}
