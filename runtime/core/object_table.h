@@ -48,9 +48,9 @@ class ObjectTable {
       slot = std::make_unique<Record>();
     } else if (IsLive(*slot)) {
       if (release_) release_(number);
-      *slot = Record{};
+      *slots_[static_cast<size_t>(number)] = Record{};  // the routine may have grown the array
     }
-    return slot.get();
+    return slots_[static_cast<size_t>(number)].get();
   }
 
   // The live record of a number or dynamic handle, or null.
@@ -81,11 +81,9 @@ class ObjectTable {
   void ReleaseAll() {
     std::lock_guard lock(mutex_);
     for (int64_t n = 0; n < SlotCount(); ++n) {
-      auto& slot = slots_[static_cast<size_t>(n)];
-      if (slot && IsLive(*slot)) {
-        if (release_) release_(n);
-        *slot = Record{};
-      }
+      if (!slots_[static_cast<size_t>(n)] || !IsLive(*slots_[static_cast<size_t>(n)])) continue;
+      if (release_) release_(n);
+      *slots_[static_cast<size_t>(n)] = Record{};  // indexed again: the routine may grow the array
     }
     while (!dynamic_.empty()) {
       int64_t handle = HandleOf(dynamic_.front().get());
