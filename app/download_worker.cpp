@@ -37,14 +37,23 @@ bool IsRefused(char16_t c) {
 
 bool IsChecked(int64_t row) { return (ListGetItemFlags(kItemList, row) & kListItemChecked) != 0; }
 
-// The row whose worker this is: the first checked row marked downloading, or -1.
-int64_t DownloadingRow() {
+bool IsDownloading(int64_t row) {
+  return IsChecked(row) &&
+         ListGetCellText(kItemList, row, kColumnStatus) == T(TextRole::StatusTextDownloading);
+}
+
+// The row whose worker this is: the first checked row marked downloading, or -1. Every
+// look at a row is a call to the UI thread, so the row that shows the entry is tried
+// first (an entry's handle is its row's position plus one); the scan is the fallback.
+int64_t DownloadingRow(int64_t entry) {
+  int64_t likely = entry - 1;
+  if (likely >= 0 && likely < ListItemCount(kItemList) && IsDownloading(likely) &&
+      ListGetItemValue(kItemList, likely) == entry) {
+    return likely;
+  }
   int64_t rows = ListItemCount(kItemList);
   for (int64_t row = 0; row < rows; ++row) {
-    if (IsChecked(row) &&
-        ListGetCellText(kItemList, row, kColumnStatus) == T(TextRole::StatusTextDownloading)) {
-      return row;
-    }
+    if (IsDownloading(row)) return row;
   }
   return -1;
 }
@@ -86,10 +95,10 @@ void MarkPicture(const Text& path) {
 
 // Checks, saves and marks the received data; the event to report. Only a picture that
 // was saved whole counts as done.
-int32_t SaveEntry(const uint8_t* data, int64_t size) {
+int32_t SaveEntry(int64_t entry, const uint8_t* data, int64_t size) {
   // Not a picture (an error page, say), or one cut short: nothing is saved.
   if (JpegMarkers(data, size) != 2) return kEventEntryFailed;
-  int64_t row = DownloadingRow();
+  int64_t row = DownloadingRow(entry);
   if (row < 0) return kEventEntryFailed;
   ListSetCellText(kItemList, row, GroupDigits(size), kColumnSize);
   Text path = DownloadFolder + SafeFileName(ListGetCellText(kItemList, row, kColumnName));
@@ -102,7 +111,7 @@ int32_t SaveEntry(const uint8_t* data, int64_t size) {
 
 // Polls the transfer until it ends, asking it to stop while StopRequested is set. The
 // event to report.
-int32_t FollowTransfer(int64_t transfer, int64_t expected) {
+int32_t FollowTransfer(int64_t entry, int64_t transfer, int64_t expected) {
   for (;;) {
     int64_t progress = TransferProgress(transfer);
     if (progress == kTransferCompleted) break;
@@ -115,7 +124,7 @@ int32_t FollowTransfer(int64_t transfer, int64_t expected) {
     SleepMs(kPollingMs);
   }
   uint8_t* data = FinishTransfer(transfer);
-  int32_t event = SaveEntry(data, MemorySize(data));
+  int32_t event = SaveEntry(entry, data, MemorySize(data));
   MemoryFree(data);
   return event;
 }
@@ -126,7 +135,7 @@ int32_t FetchEntry(int64_t entry) {
   if (address.empty()) return kEventEntryFailed;
   int64_t transfer = FetchToMemory(address, kFetchAsync);
   if (transfer == 0) return kEventEntryFailed;
-  return FollowTransfer(transfer, expected);
+  return FollowTransfer(entry, transfer, expected);
 }
 
 }  // namespace

@@ -39,6 +39,9 @@ int64_t RowToMeasure() {
 }  // namespace
 
 int CommandDownload() {
+  // Right after a stop the stopped worker may still be winding down; a second worker
+  // now would share its file and picture and could save its data under the wrong row.
+  if (DownloadWorkerPending()) return 0;
   ShowMessage(TextRole::NeutralText);
   int64_t count = CountQueuedCheckedRows();
   GadgetSetValue(kBatchProgressBar, 0);

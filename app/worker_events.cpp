@@ -1,5 +1,7 @@
 #include "worker_events.h"
 
+#include <atomic>
+
 #include "app_state.h"
 #include "download_worker.h"
 #include "events.h"
@@ -11,6 +13,8 @@
 #include "toolbar.h"
 
 namespace {
+
+std::atomic<bool> workerPending{false};
 
 bool IsChecked(int64_t row) { return (ListGetItemFlags(kItemList, row) & kListItemChecked) != 0; }
 
@@ -46,6 +50,7 @@ void ShowMessage(TextRole message) { StatusbarSetText(kMainStatusbar, kStatusFie
 // The row is already marked downloading. A worker that cannot be started reports a
 // failure like one that ran, so that the run goes on instead of waiting for ever.
 void StartWorker(int64_t row) {
+  workerPending = true;
   if (ThreadStart(DownloadWorker, ListGetItemValue(kItemList, row)) == 0) {
     EventPost(kEventEntryFailed);
   }
@@ -59,6 +64,7 @@ void EndRun() {
 }  // namespace
 
 int StartNextEntry() {
+  workerPending = false;
   DownloadActive = 1;
   int64_t finished = FirstRow(IsDownloading);
   if (finished >= 0) SetStatus(finished, TextRole::StatusTextDone);
@@ -74,6 +80,7 @@ int StartNextEntry() {
 }
 
 int EntryFailed() {
+  workerPending = false;
   ShowMessage(TextRole::EntryFailedMessage);
   int64_t rows = ListItemCount(kItemList);
   for (int64_t row = 0; row < rows; ++row) {
@@ -94,6 +101,7 @@ int EntryFailed() {
 }
 
 int RunStopped() {
+  workerPending = false;
   GadgetSetValue(kFileProgressBar, 0);
   GadgetSetValue(kBatchProgressBar, 0);
   DownloadActive = 0;
@@ -117,3 +125,5 @@ int SetControlState(int64_t mask) {
   SleepMs(100);
   return 0;
 }
+
+bool DownloadWorkerPending() { return workerPending; }

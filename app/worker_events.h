@@ -27,3 +27,7 @@ int EntryFailed();
 int RunStopped();
 // Applies a ControlStateMask, repaints the toolbar and pauses 100 ms.
 int SetControlState(int64_t mask);
+
+// True from the start of a download worker until one of the handlers above has taken
+// its event: a stopped worker may still be running after the stop command returned.
+bool DownloadWorkerPending();
