@@ -1,0 +1,147 @@
+#include "startup.h"
+
+#include <atomic>
+
+#include "app_state.h"
+#include "catalogue_items.h"
+#include "catalogue_query.h"
+#include "events.h"
+#include "files.h"
+#include "fonts.h"
+#include "gadgets.h"
+#include "images.h"
+#include "list_commands.h"
+#include "main_window.h"
+#include "menus.h"
+#include "network.h"
+#include "program.h"
+#include "requesters.h"
+#include "run_commands.h"
+#include "size_query.h"
+#include "statusbar.h"
+#include "threads.h"
+#include "toolbar.h"
+#include "toolkit.h"
+#include "windows.h"
+#include "worker_events.h"
+#include "xml_document.h"
+
+namespace {
+
+using R = TextRole;
+
+constexpr int64_t kMarkFontPoints = 216;
+
+std::atomic<AppToolkitHook> toolkitHook{nullptr};
+
+void CallHook(bool started) {
+  if (AppToolkitHook hook = toolkitHook.load()) hook(started);
+}
+
+void StartServices(int& argc, char** argv) {
+  ToolkitInit(argc, argv);
+  CallHook(true);
+  EventServiceInit();
+  FontServiceInit();
+  ImageServiceInit();
+  FileServiceInit();
+  WindowServiceInit();
+  GadgetServiceInit();
+  MenuServiceInit();
+  StatusbarServiceInit();
+  ToolbarServiceInit();
+  ThreadServiceInit();
+  XmlServiceInit();
+  NetworkServiceInit();
+}
+
+// Every service's clean-up. Threads still running are neither waited for nor stopped.
+void OrderlyStop() {
+  XmlServiceEnd();
+  ThreadServiceEnd();
+  NetworkEnd();
+  MenuServiceEnd();
+  ToolbarServiceEnd();
+  StatusbarServiceEnd();
+  GadgetServiceEnd();
+  WindowServiceEnd();
+  FileServiceEnd();
+  EventServiceEnd();
+  ImageServiceEnd();
+  FontServiceEnd();
+  CallHook(false);
+  ToolkitEnd();
+}
+
+// Only the first failing address is reported; after it nothing else is checked.
+bool ConnectivityChecked() {
+  const std::pair<R, R> checks[] = {{R::ConnectivityFirst, R::ConnectivityErrorFirst},
+                                    {R::ConnectivitySecond, R::ConnectivityErrorSecond}};
+  for (const auto& [address, error] : checks) {
+    if (!CheckConnectivity(T(address))) {
+      ShowMessageBox(T(R::ConnectivityErrorTitle), T(error), kMessageError);
+      return false;
+    }
+  }
+  return true;
+}
+
+void BindMenu(int64_t item, EventCallback handler) { EventBind(kEventMenu, handler, kMainWindow, item); }
+
+void BindHandlers() {
+  BindMenu(kMenuClear, &CommandClear);
+  BindMenu(kMenuDownload, &CommandDownload);
+  BindMenu(kMenuStop, &CommandStop);
+  BindMenu(kMenuSearch, &RunCatalogueQuery);
+  BindMenu(kMenuCheckSelected, &CommandCheckSelected);
+  BindMenu(kMenuCheckAll, &CommandCheckAll);
+  BindMenu(kMenuUncheckAll, &CommandUncheckAll);
+  BindMenu(kMenuInvertChecks, &CommandInvertChecks);
+  BindMenu(kMenuSizeOfEntry, &CommandSizeOfEntry);
+  BindMenu(kMenuSizeOfSelected, &CommandSizeOfSelected);
+  BindMenu(kMenuSizeOfAll, &CommandSizeOfAll);
+  BindMenu(kMenuRequeueFailed, &CommandRequeueFailed);
+  BindMenu(kMenuResetAll, &CommandResetAll);
+  BindMenu(kMenuSelectAll, &CommandSelectAll);
+  GadgetEventBind(kFolderButton, &CommandChooseFolder);
+  GadgetEventBind(kItemList, &CommandListClick);
+  EventBind(kEventSizeWindow, &LayoutMainWindow);
+  EventBind(kEventEntryDone, &StartNextEntry);
+  EventBind(kEventEntryFailed, &EntryFailed);
+  EventBind(kEventEntryAborted, &RunStopped);
+}
+
+void RunEventLoop() {
+  int64_t quit = 0;
+  do {
+    if (EventWait(kWaitForever) == kEventCloseWindow) quit = 1;
+  } while (quit == 0);
+}
+
+}  // namespace
+
+void AppSetToolkitHook(AppToolkitHook hook) { toolkitHook = hook; }
+
+int AppMain(int argc, char** argv, const TextTable& texts) {
+  AppStateReset();
+  StartServices(argc, argv);
+  TextsLoad(texts);
+  ImageRegisterJpeg();
+  FontLoad(kMarkFont, T(R::FontFace), kMarkFontPoints, kFontBold);
+  ProgramFolder = PathOfFile(ProgramFilePath());
+  DownloadFolder = ProgramFolder;
+  DownloadActive = 0;
+  StopRequested = 0;
+  CatalogueItemsClear();
+  NetworkStart();
+  if (ConnectivityChecked()) {
+    ShowMessageBox(T(R::NoticeTitle), T(R::NoticeText), kMessageWarning);
+    BuildMainWindow();
+    BindHandlers();
+    WindowSetHidden(kMainWindow, 0, 0);
+    RunEventLoop();
+  }
+  OrderlyStop();
+  CatalogueItemsClear();
+  return 0;
+}
