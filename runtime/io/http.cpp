@@ -1,0 +1,264 @@
+#include "http.h"
+
+#include <curl/curl.h>
+
+#include <array>
+#include <atomic>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <system_error>
+#include <thread>
+#include <unordered_map>
+#include <utility>
+
+#include "memory.h"
+
+namespace {
+
+constexpr int32_t kRunning = -1;
+constexpr int32_t kAbortRequested = -5;
+
+std::atomic<int64_t> stallSeconds{kFetchStallSeconds};
+
+struct Transfer {
+  std::atomic<int32_t> state{kRunning};
+  std::string url;  // the library's 8-bit text is UTF-8 here
+  std::string userAgent;
+  uint8_t* data = nullptr;  // owned until handed over
+  std::atomic<int64_t> capacity{0};
+  int flags = 0;
+  std::atomic<int64_t> received{0};
+
+  Transfer(TextView u, int f, TextView agent)
+      : url(TextToUtf8(u)), userAgent(TextToUtf8(agent)), flags(f) {}
+  Transfer(const Transfer&) = delete;
+  Transfer& operator=(const Transfer&) = delete;
+  ~Transfer() { MemoryFree(data); }
+};
+
+// Running asynchronous transfers by handle. The transfer thread holds its own reference,
+// so a record outlives an early FinishTransfer.
+std::mutex registryMutex;
+std::unordered_map<int64_t, std::shared_ptr<Transfer>> registry;
+
+std::shared_ptr<Transfer> Lookup(int64_t handle) {
+  std::lock_guard lock(registryMutex);
+  auto it = registry.find(handle);
+  return it == registry.end() ? nullptr : it->second;
+}
+
+std::shared_ptr<Transfer> Unregister(int64_t handle) {
+  std::lock_guard lock(registryMutex);
+  auto it = registry.find(handle);
+  if (it == registry.end()) return nullptr;
+  auto transfer = std::move(it->second);
+  registry.erase(it);
+  return transfer;
+}
+
+size_t WriteBody(char* bytes, size_t size, size_t count, void* user) {
+  auto& t = *static_cast<Transfer*>(user);
+  if (t.state.load() == kAbortRequested) return 0;  // libcurl ends with a write error
+  const auto n = static_cast<int64_t>(size * count);
+  const int64_t received = t.received.load(std::memory_order_relaxed);
+  int64_t capacity = t.capacity.load(std::memory_order_relaxed);
+  if (received + n > capacity) {
+    capacity += n + kFetchGrowthStep;
+    uint8_t* grown = MemoryResize(t.data, capacity, kMemoryNoClear);
+    if (!grown) return 0;
+    t.data = grown;
+    t.capacity.store(capacity);
+  }
+  std::memcpy(t.data + received, bytes, static_cast<size_t>(n));
+  t.received.store(received + n);
+  return static_cast<size_t>(n);
+}
+
+// Called by libcurl at least once a second, also while nothing arrives: lets an abort
+// end a stalled transfer.
+int CheckAbort(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  return static_cast<Transfer*>(user)->state.load() == kAbortRequested ? 1 : 0;
+}
+
+size_t AppendHeader(char* bytes, size_t size, size_t count, void* user) {
+  static_cast<std::string*>(user)->append(bytes, size * count);
+  return size * count;
+}
+
+// Options every request gets: the address, the agent, redirects, and the limits that keep
+// a bad server from hanging the caller.
+void SetCommonOptions(CURL* curl, const std::string& url, const std::string& userAgent,
+                      int flags) {
+  if (!(flags & kFetchNoRedirects)) {
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, static_cast<long>(kFetchMaxRedirects));
+  }
+  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(curl, CURLOPT_USERAGENT, userAgent.c_str());
+  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(stallSeconds.load()));
+}
+
+// Writes the end state, as the last access of the transfer thread. A compare-and-swap
+// from running: an abort requested in the meantime turns the end into kTransferAborted.
+void Conclude(Transfer& t, uint8_t* result) {
+  t.data = result;
+  int32_t expected = kRunning;
+  const auto end = static_cast<int32_t>(result ? kTransferCompleted : kTransferFailed);
+  if (t.state.compare_exchange_strong(expected, end)) return;
+  MemoryFree(t.data);
+  t.data = nullptr;
+  t.state.store(static_cast<int32_t>(kTransferAborted));
+}
+
+void Perform(Transfer& t) {
+  CURL* curl = curl_easy_init();
+  if (!curl) return Conclude(t, nullptr);
+  t.data = MemoryAllocate(kFetchGrowthStep, kMemoryNoClear);
+  if (!t.data) {
+    curl_easy_cleanup(curl);
+    return Conclude(t, nullptr);
+  }
+  t.capacity.store(kFetchGrowthStep);
+  SetCommonOptions(curl, t.url, t.userAgent, t.flags);
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &WriteBody);
+  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &t);
+  curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &CheckAbort);
+  curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &t);
+  const CURLcode code = curl_easy_perform(curl);
+  curl_easy_cleanup(curl);
+
+  uint8_t* data = std::exchange(t.data, nullptr);
+  const int64_t received = t.received.load();
+  uint8_t* result = nullptr;
+  if (code == CURLE_OK && received > 0 && t.state.load() != kAbortRequested)
+    result = MemoryResize(data, received, kMemoryNoClear);
+  if (!result) MemoryFree(data);
+  Conclude(t, result);
+}
+
+int64_t StartAsync(TextView url, int flags, TextView userAgent) {
+  auto transfer = std::make_shared<Transfer>(url, flags, userAgent);
+  const auto handle = reinterpret_cast<intptr_t>(transfer.get());
+  {
+    std::lock_guard lock(registryMutex);
+    registry.emplace(handle, transfer);
+  }
+  try {
+    std::thread([transfer] { Perform(*transfer); }).detach();
+  } catch (const std::system_error&) {
+    Unregister(handle);
+    return 0;
+  }
+  return handle;
+}
+
+constexpr std::array<int8_t, 256> kHexValues = [] {
+  std::array<int8_t, 256> values{};
+  for (auto& v : values) v = -1;
+  for (int c = 0; c < 10; ++c) values['0' + c] = static_cast<int8_t>(c);
+  for (int c = 0; c < 6; ++c) {
+    values['A' + c] = static_cast<int8_t>(10 + c);
+    values['a' + c] = static_cast<int8_t>(10 + c);
+  }
+  return values;
+}();
+
+// The value of the hex digit at `index`, or -1 (also past the end and above 255).
+int HexDigitAt(TextView text, size_t index) {
+  if (index >= text.size() || text[index] > 0xFF) return -1;
+  return kHexValues[text[index]];
+}
+
+}  // namespace
+
+int64_t FetchToMemory(TextView url, int flags, TextView userAgent) {
+  if (url.empty()) return 0;
+  if (flags & kFetchAsync) return StartAsync(url, flags, userAgent);
+  return reinterpret_cast<intptr_t>(FetchToMemoryBlock(url, flags, userAgent));
+}
+
+uint8_t* FetchToMemoryBlock(TextView url, int flags, TextView userAgent) {
+  if (url.empty()) return nullptr;
+  Transfer transfer(url, flags & ~kFetchAsync, userAgent);
+  Perform(transfer);
+  return std::exchange(transfer.data, nullptr);
+}
+
+int64_t TransferProgress(int64_t handle) {
+  auto t = Lookup(handle);
+  if (!t) return kTransferFailed;
+  const int32_t state = t->state.load();
+  if (state == kRunning) return t->received.load();
+  if (state == kAbortRequested) return 0;
+  return state;
+}
+
+void RequestTransferAbort(int64_t handle) {
+  if (auto t = Lookup(handle)) {
+    int32_t expected = kRunning;
+    t->state.compare_exchange_strong(expected, kAbortRequested);
+  }
+}
+
+uint8_t* FinishTransfer(int64_t handle) {
+  auto t = Unregister(handle);
+  if (!t) return nullptr;
+  const int32_t state = t->state.load();
+  if (state == kRunning || state == kAbortRequested) {
+    // Nobody will poll it any more: stop it; its thread frees the record.
+    int32_t expected = kRunning;
+    t->state.compare_exchange_strong(expected, kAbortRequested);
+    return nullptr;
+  }
+  return state == kTransferCompleted ? std::exchange(t->data, nullptr) : nullptr;
+}
+
+int64_t TransferCapacity(int64_t handle) {
+  auto t = Lookup(handle);
+  return t ? t->capacity.load() : 0;
+}
+
+Text FetchHeaders(TextView url, int flags, TextView userAgent) {
+  if (url.empty()) return {};
+  CURL* curl = curl_easy_init();
+  if (!curl) return {};
+  const std::string url8 = TextToUtf8(url);
+  const std::string agent8 = TextToUtf8(userAgent);
+  std::string headers;
+  SetCommonOptions(curl, url8, agent8, flags);
+  curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
+  curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &AppendHeader);
+  curl_easy_setopt(curl, CURLOPT_HEADERDATA, &headers);
+  const CURLcode code = curl_easy_perform(curl);
+  curl_easy_cleanup(curl);
+  return code == CURLE_OK ? TextFromUtf8(headers) : Text{};
+}
+
+Text UrlDecode(TextView text, int mode) {
+  std::string bytes;
+  bytes.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (c == u'%') {
+      const int high = HexDigitAt(text, i + 1);
+      const int low = high < 0 ? -1 : HexDigitAt(text, i + 2);
+      if (low < 0) break;
+      bytes.push_back(static_cast<char>(high * 16 + low));
+      i += 2;
+    } else {
+      bytes.push_back(c == u'+' ? ' ' : static_cast<char>(c & 0xFF));
+    }
+  }
+  return mode == 2 ? TextFromUtf8(bytes) : TextFromLatin1(bytes);
+}
+
+void FetchSetStallSeconds(int64_t seconds) {
+  stallSeconds.store(seconds > 0 ? seconds : kFetchStallSeconds);
+}
