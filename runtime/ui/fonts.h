@@ -29,8 +29,9 @@ void FontServiceInit();
 // Releases every font.
 void FontServiceEnd();
 
-// Creates font `number` (-1: dynamic); returns its handle, or 0 for an empty face, a size
-// below 1 point or above 4000 points, or a bad number.
+// Creates font `number` (-1: a dynamic font, released by FontFree(-1) only); returns its
+// handle, or 0 for an empty face, a size below 1 point or above 4000 points, a bad
+// number, or when there is no GUI application.
 int64_t FontLoad(int64_t number, const Text& face, int64_t points, int64_t flags = 0);
 // The handle of a font, or 0 for a number not in use.
 int64_t FontGetHandle(int64_t number);
