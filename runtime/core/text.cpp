@@ -2,9 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <system_error>
 #include <cmath>
-#include <cstdio>
-#include <vector>
 
 namespace {
 
@@ -30,14 +29,15 @@ int DigitValue(char16_t unit, int base) {
   return value < base ? value : -1;
 }
 
-// printf's fixed-point text of `value`; a minus before a value that rounded to zero
-// is dropped, so that no "-0" ever appears.
+// The fixed-point text of `value`, correctly rounded and independent of the C locale
+// (the toolkit sets the user's locale, whose decimal point may be a comma). A minus
+// before a value that rounded to zero is dropped, so that no "-0" ever appears.
 std::string FixedPoint(double value, int decimals) {
-  int length = std::snprintf(nullptr, 0, "%.*f", decimals, value);
-  if (length <= 0) return "0";
-  std::vector<char> buffer(static_cast<size_t>(length) + 1);
-  std::snprintf(buffer.data(), buffer.size(), "%.*f", decimals, value);
-  std::string text(buffer.data(), static_cast<size_t>(length));
+  char buffer[kMaxFloatUnits + 64];  // 309 integer digits, sign, point and 512 decimals
+  auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                    std::chars_format::fixed, decimals);
+  if (error != std::errc()) return "0";
+  std::string text(buffer, end);
   if (text[0] == '-' && text.find_first_not_of("0.", 1) == std::string::npos) text.erase(0, 1);
   return text;
 }

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
+#include <random>
+#include <string_view>
 
 namespace {
 
@@ -176,6 +179,29 @@ TEST(TextConversion, Utf8BothWays) {
   EXPECT_EQ(TextFromUtf8("\xE2\x82"), u"\uFFFD\uFFFD");        // cut short at the end
   EXPECT_EQ(TextFromUtf8("\xF4\x90\x80\x80").substr(0, 1), u"\uFFFD");  // beyond U+10FFFF
   EXPECT_EQ(TextFromLatin1("caf\xE9"), u"caf\u00e9");
+}
+
+}  // namespace
+
+namespace {
+
+// Fixed decimals must round exactly as C's formatted print does in the C locale.
+TEST(TextNumbers, FloatToTextAgreesWithFormattedPrint) {
+  std::mt19937_64 random(7);
+  std::uniform_real_distribution<double> mantissa(-10.0, 10.0);
+  std::uniform_int_distribution<int> exponent(-20, 300);
+  std::uniform_int_distribution<int> decimals(0, 40);
+  for (int i = 0; i < 20000; ++i) {
+    double value = std::ldexp(mantissa(random), exponent(random) / 4 - 20);
+    if (i % 5 == 0) value = std::round(value * 1000) / 1000 + 0.0005;  // near ties
+    int places = decimals(random);
+    char expected[1200];
+    std::snprintf(expected, sizeof expected, "%.*f", places, value);
+    Text got = TextFromFloat(value, places);
+    std::string_view want = expected;
+    if (want.find_first_not_of("-0.") == std::string_view::npos && want[0] == '-') want.remove_prefix(1);
+    ASSERT_EQ(TextToUtf8(got), want) << "value " << value << " decimals " << places;
+  }
 }
 
 }  // namespace
