@@ -53,13 +53,8 @@ class RecordPool {
   size_t made_ = 0;
 };
 
-struct CurrentEvent {
-  int32_t event = 0;
-  int64_t window = 0;
-  int64_t object = 0;
-  int64_t type = 0;
-  uint64_t data = 0;
-};
+// The five values of an event, as carried between threads and as the current event.
+using CurrentEvent = PostedEvent;
 
 struct ThreadEvents {
   RecordPool pool;
