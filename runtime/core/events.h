@@ -35,6 +35,8 @@ constexpr uint32_t kWaitForever = 0xFFFFFFFF;
 using EventCallback = int (*)();
 
 void EventServiceInit();
+// Forgets every binding, the calling thread's queued events and the installed platform
+// (posted records not yet delivered by the built-in one are dropped).
 void EventServiceEnd();
 
 // Adds the callback to the key (event, window, object, type); -1 matches any value.
