@@ -1,17 +1,31 @@
 #!/usr/bin/env bash
-# Builds the runtime tests with a sanitizer and runs them.
-#   scripts/test-sanitized.sh                 AddressSanitizer + UndefinedBehaviorSanitizer
-#   scripts/test-sanitized.sh thread          ThreadSanitizer
-# Further arguments go to ctest (for example -L core).
+# Builds test suites with a sanitizer and runs them.
+#   scripts/test-sanitized.sh [thread] [suite...]
+# Without "thread": AddressSanitizer + UndefinedBehaviorSanitizer. Suites are the folders
+# under tests/ (core, io, images, ui, app, tools); default: core io images.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 sanitizers=address,undefined
 if [ "${1:-}" = thread ]; then sanitizers=thread; shift; fi
+suites=("$@")
+[ ${#suites[@]} -eq 0 ] && suites=(core io images)
+
 build=build-${sanitizers//,/-}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTRAWL_SANITIZE="$sanitizers" \
-  -DTRAWL_BUILD_BENCHMARKS=OFF
-cmake --build "$build" -j "$(nproc)"
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
+  -DTRAWL_BUILD_BENCHMARKS=OFF > /dev/null
+targets=()
+for s in "${suites[@]}"; do targets+=("trawl_${s}_tests"); done
+cmake --build "$build" -j "$(nproc)" --target "${targets[@]}"
+
+suppressions=$PWD/tests/support/lsan.supp
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:strict_string_checks=1}
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$suppressions:print_suppressions=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}
-ctest --test-dir "$build" --output-on-failure -j "$(nproc)" "$@"
+export QT_QPA_PLATFORM=offscreen
+failed=0
+for s in "${suites[@]}"; do
+  echo "== ${s} (${sanitizers})"
+  "$build/tests/trawl_${s}_tests" --gtest_brief=1 || failed=1
+done
+exit $failed
