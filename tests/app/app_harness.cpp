@@ -1,0 +1,363 @@
+#include "app_harness.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QPushButton>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMetaObject>
+#include <QTest>
+#include <QWidget>
+#include <condition_variable>
+#include <future>
+
+#include "app_state.h"
+#include "gadgets.h"
+#include "report_list.h"
+#include "startup.h"
+#include "statusbar.h"
+#include "windows.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// The main thread's work: runs of the application asked for by the tests.
+std::mutex jobLock;
+std::condition_variable jobSignal;
+std::optional<TextTable> pendingTable;
+std::optional<int> exitCode;
+bool testsFinished = false;
+
+// A UI-thread object that carries the tests' work onto the UI thread while the toolkit
+// is up. Guarded so that nothing is posted to it while it is being deleted.
+std::mutex courierLock;
+QObject* courier = nullptr;
+
+void ToolkitHook(bool started) {
+  std::lock_guard lock(courierLock);
+  if (started) {
+    courier = new QObject();
+  } else {
+    delete courier;  // work still queued for it is dropped, and its waiter released
+    courier = nullptr;
+  }
+}
+
+bool CourierReady() {
+  std::lock_guard lock(courierLock);
+  return courier != nullptr;
+}
+
+// One piece of work carried to the UI thread. A caller that stops waiting marks it
+// abandoned, so that work arriving late never touches the caller's gone stack.
+struct UiCall {
+  std::mutex lock;
+  bool abandoned = false;
+  std::function<void()> work;
+  std::promise<void> done;
+};
+
+bool PostToUi(const std::shared_ptr<UiCall>& call) {
+  std::lock_guard lock(courierLock);
+  if (!courier) return false;
+  QMetaObject::invokeMethod(
+      courier,
+      [call] {
+        std::lock_guard running(call->lock);
+        if (call->abandoned) return;
+        call->work();
+        call->done.set_value();
+      },
+      Qt::QueuedConnection);
+  return true;
+}
+
+// Posts `work` to the UI thread and waits for it; false when it was dropped or late.
+bool RunOnUi(std::function<void()> work, std::chrono::milliseconds timeout) {
+  auto call = std::make_shared<UiCall>();
+  call->work = std::move(work);
+  std::future<void> finished = call->done.get_future();
+  if (!PostToUi(call)) return false;
+  if (finished.wait_for(timeout) != std::future_status::ready) {
+    std::lock_guard lock(call->lock);  // waits for work already under way
+    call->abandoned = true;
+    return finished.wait_for(0s) == std::future_status::ready;
+  }
+  try {
+    finished.get();
+    return true;
+  } catch (const std::future_error&) {
+    return false;  // dropped with the courier at the end of the run
+  }
+}
+
+std::string Html404() { return "<html><body><h1>404 Not Found</h1></body></html>"; }
+
+}  // namespace
+
+int AppHarnessRunTests(int argc, char** argv) {
+  AppSetToolkitHook(&ToolkitHook);
+  int result = 0;
+  std::thread tests([&result] {
+    result = RUN_ALL_TESTS();
+    std::lock_guard lock(jobLock);
+    testsFinished = true;
+    jobSignal.notify_all();
+  });
+  std::unique_lock lock(jobLock);
+  for (;;) {
+    jobSignal.wait(lock, [] { return testsFinished || pendingTable.has_value(); });
+    if (!pendingTable) break;
+    TextTable table = *pendingTable;
+    pendingTable.reset();
+    lock.unlock();
+    const int code = AppMain(argc, argv, table);
+    lock.lock();
+    exitCode = code;
+    jobSignal.notify_all();
+  }
+  lock.unlock();
+  tests.join();
+  return result;
+}
+
+// ---- TestWebServer ----
+
+TestWebServer::TestWebServer() {
+  server_.Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
+    Answer(request, response);
+  });
+  port_ = server_.bind_to_any_port("127.0.0.1");
+  thread_ = std::thread([this] { server_.listen_after_bind(); });
+  while (!server_.is_running()) std::this_thread::sleep_for(1ms);
+}
+
+TestWebServer::~TestWebServer() {
+  server_.stop();
+  thread_.join();
+}
+
+std::string TestWebServer::Url(const std::string& path) const {
+  return "http://127.0.0.1:" + std::to_string(port_) + path;
+}
+
+void TestWebServer::Serve(const std::string& path, std::string body, std::string contentType,
+                          int status) {
+  Handle(path, [body = std::move(body), contentType = std::move(contentType), status](
+                   const httplib::Request&, httplib::Response& response) {
+    response.status = status;
+    response.set_content(body, contentType.c_str());
+  });
+}
+
+void TestWebServer::Handle(const std::string& path, Handler handler) {
+  std::lock_guard lock(lock_);
+  routes_[path] = std::move(handler);
+}
+
+int TestWebServer::Hits(const std::string& path) const {
+  std::lock_guard lock(lock_);
+  auto it = hits_.find(path);
+  return it == hits_.end() ? 0 : it->second;
+}
+
+void TestWebServer::Answer(const httplib::Request& request, httplib::Response& response) {
+  Handler handler;
+  {
+    std::lock_guard lock(lock_);
+    ++hits_[request.path];
+    auto it = routes_.find(request.path);
+    if (it != routes_.end()) handler = it->second;
+  }
+  if (handler) {
+    handler(request, response);
+    return;
+  }
+  response.status = 404;
+  response.set_content(Html404(), "text/html");
+}
+
+// ---- Test texts ----
+
+TestAddresses TestAddressesFor(int port) {
+  const std::string base = "http://127.0.0.1:" + std::to_string(port) + "/";
+  TestAddresses addresses;
+  addresses.cataloguePrefix = base + std::string(35 - base.size(), 'c');
+  addresses.firstTemplate = base + "series/";
+  addresses.secondTemplate = base + "yearly/";
+  addresses.suffix = ".xml";
+  return addresses;
+}
+
+TextTable TestTextTable(int port) {
+  const TestAddresses addresses = TestAddressesFor(port);
+  const std::string base = "http://127.0.0.1:" + std::to_string(port) + "/";
+  return TextTable::BuiltIn()
+      .With(TextRole::ConnectivityFirst, TextFromUtf8(base + "ping"))
+      .With(TextRole::ConnectivitySecond, TextFromUtf8(base))
+      .With(TextRole::CataloguePrefix, TextFromUtf8(addresses.cataloguePrefix))
+      .With(TextRole::FirstTemplatePrefix, TextFromUtf8(addresses.firstTemplate))
+      .With(TextRole::SecondTemplatePrefix, TextFromUtf8(addresses.secondTemplate))
+      .With(TextRole::TemplateSuffix, TextFromUtf8(addresses.suffix));
+}
+
+// ---- AppRun ----
+
+AppRun::~AppRun() {
+  if (launched_) Stop();
+}
+
+void AppRun::Launch(const TextTable& table) {
+  {
+    std::lock_guard lock(jobLock);
+    exitCode.reset();
+    pendingTable = table;
+  }
+  jobSignal.notify_all();
+  launched_ = true;
+  watching_ = true;
+  boxWatcher_ = std::thread([this] { AnswerBoxesWhileRunning(); });
+}
+
+bool AppRun::Start(const TextTable& table) {
+  Launch(table);
+  const auto deadline = std::chrono::steady_clock::now() + 20s;
+  while (!CourierReady()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(5ms);
+  }
+  return WaitUntil(
+      [] { return WindowGetHandle(kMainWindow) != 0 && WindowIsHidden(kMainWindow) == 0; }, 20s);
+}
+
+std::optional<int> AppRun::WaitForExit(std::chrono::milliseconds timeout) {
+  std::unique_lock lock(jobLock);
+  if (!jobSignal.wait_for(lock, timeout, [] { return exitCode.has_value(); })) return std::nullopt;
+  lock.unlock();
+  watching_ = false;
+  if (boxWatcher_.joinable()) boxWatcher_.join();
+  launched_ = false;
+  std::lock_guard again(jobLock);
+  return exitCode;
+}
+
+int AppRun::Stop() {
+  if (!launched_) return -1;
+  // A popup or dialog a failed test left open would hold the event loop.
+  RunOnUi([] {
+    if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+    if (QWidget* modal = QApplication::activeModalWidget(); modal && !qobject_cast<QMessageBox*>(modal))
+      modal->close();
+  }, 10s);
+  RunOnUi([] {
+    if (QWidget* window = MainWindow()) window->close();
+  }, 10s);
+  std::optional<int> code = WaitForExit();
+  EXPECT_TRUE(code.has_value()) << "the application did not end after its window closed";
+  return code.value_or(-1);
+}
+
+bool AppRun::OnUi(std::function<void()> work) {
+  const bool done = RunOnUi(std::move(work), 30s);
+  EXPECT_TRUE(done) << "the UI thread did not carry out the test's work";
+  return done;
+}
+
+void AppRun::OnUiLater(std::function<void()> work) {
+  auto call = std::make_shared<UiCall>();
+  call->work = std::move(work);
+  EXPECT_TRUE(PostToUi(call)) << "the application is not running";
+}
+
+bool AppRun::WaitUntil(std::function<bool()> condition, std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    bool holds = false;
+    if (RunOnUi([&] { holds = condition(); }, timeout) && holds) return true;
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(10ms);
+  }
+}
+
+std::vector<MessageBoxSeen> AppRun::Boxes() const {
+  std::lock_guard lock(boxesLock_);
+  return boxes_;
+}
+
+void AppRun::ForgetBoxes() {
+  std::lock_guard lock(boxesLock_);
+  boxes_.clear();
+}
+
+void AppRun::AnswerBoxesWhileRunning() {
+  while (watching_) {
+    if (answerBoxes_) {
+      std::optional<MessageBoxSeen> seen;
+      RunOnUi([&seen] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible()) return;
+        seen = MessageBoxSeen{box->windowTitle(), box->text(), static_cast<int>(box->icon())};
+        QAbstractButton* button = box->defaultButton();
+        if (!button && !box->buttons().isEmpty()) button = box->buttons().first();
+        if (button) button->click();
+      }, 2s);
+      if (seen) {
+        std::lock_guard lock(boxesLock_);
+        boxes_.push_back(*seen);
+      }
+    }
+    std::this_thread::sleep_for(20ms);
+  }
+}
+
+QWidget* AppRun::Gadget(int64_t number) {
+  return reinterpret_cast<QWidget*>(GadgetGetHandle(number));
+}
+
+QWidget* AppRun::MainWindow() { return reinterpret_cast<QWidget*>(WindowGetHandle(kMainWindow)); }
+
+void AppRun::Focus(int64_t gadget) {
+  QWidget* window = MainWindow();
+  window->activateWindow();
+  QApplication::setActiveWindow(window);
+  if (QWidget* widget = Gadget(gadget)) widget->setFocus(Qt::OtherFocusReason);
+}
+
+void AppRun::Search(const QString& query) {
+  OnUi([&query] {
+    Focus(kSearchField);
+    auto* field = qobject_cast<QLineEdit*>(Gadget(kSearchField));
+    ASSERT_NE(field, nullptr);
+    field->clear();
+    QTest::keyClicks(field, query);
+    QTest::keyClick(field, Qt::Key_Return);
+  });
+}
+
+void AppRun::PressKey(int key, int modifiers) {
+  OnUi([key, modifiers] {
+    QWidget* target = QApplication::focusWidget();
+    if (!target) target = MainWindow();
+    QTest::keyClick(target, static_cast<Qt::Key>(key), Qt::KeyboardModifiers(modifiers));
+  });
+}
+
+std::vector<std::array<Text, 4>> AppRun::Rows() {
+  std::vector<std::array<Text, 4>> rows;
+  OnUi([&rows] {
+    const int64_t count = ListItemCount(kItemList);
+    rows.resize(static_cast<size_t>(count));
+    for (int64_t row = 0; row < count; ++row)
+      for (int64_t column = 0; column < 4; ++column)
+        rows[static_cast<size_t>(row)][static_cast<size_t>(column)] =
+            ListGetCellText(kItemList, row, column);
+  });
+  return rows;
+}
+
+Text AppRun::StatusText() {
+  return OnUiValue<Text>([] { return StatusbarGetText(kMainStatusbar, kStatusField); });
+}
