@@ -1,0 +1,351 @@
+#include "gadgets.h"
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "object_table.h"
+#include "per_thread.h"
+#include "platform/platform.h"
+#include "report_list.h"
+#include "windows.h"
+
+namespace {
+
+struct GadgetRecord {
+  int64_t handle = 0;
+  int64_t kind = 0;
+  int64_t window = -1;  // the window the gadget was made in; its events carry it
+  // Progress bars: the range and position, and the busy display.
+  int64_t minimum = 0, maximum = 100, value = 0;
+  bool busy = false;
+};
+
+// The thread's gadget container: the window made last, or the panel opened last.
+struct Containers {
+  int64_t window = -1;
+  int64_t windowHandle = 0;
+  std::vector<int64_t> panels;
+  int64_t Current() const { return panels.empty() ? windowHandle : panels.back(); }
+};
+
+void ReleaseGadget(int64_t number);
+
+std::unique_ptr<ObjectTable<GadgetRecord>> table;
+std::unique_ptr<PerThread<Containers>> containers;
+
+GadgetRecord* Find(int64_t number) { return table ? table->Get(number) : nullptr; }
+
+GadgetRecord* FindKind(int64_t number, int64_t kind) {
+  GadgetRecord* record = Find(number);
+  return record && record->kind == kind ? record : nullptr;
+}
+
+void ReleaseGadget(int64_t number) {
+  GadgetRecord* record = Find(number);
+  if (!record) return;
+  int64_t handle = record->handle;
+  record->handle = 0;
+  EventDropQueued(kEventGadget, -1, number, -1);
+  PlatformDestroy(handle);
+}
+
+template <class Make>
+int64_t Create(int64_t number, int64_t kind, const PlatformRect& rect, Make make) {
+  if (!table || !PlatformRunning() || !PlatformIsUiThread()) return 0;
+  Containers& mine = containers->Get();
+  int64_t parent = mine.Current();
+  if (!PlatformIsWidget(parent)) return 0;
+  GadgetRecord* record = table->Reserve(number);
+  if (!record) return 0;
+  int64_t handle = make(parent, mine.window);
+  if (!handle) {
+    table->Release(number);
+    return 0;
+  }
+  record->handle = handle;
+  record->kind = kind;
+  record->window = mine.window;
+  PlatformSetGeometry(handle, rect);
+  return handle;
+}
+
+void ShowProgress(const GadgetRecord& record) {
+  PlatformProgressShow(record.handle, record.minimum, record.maximum, record.value, record.busy);
+}
+
+void SetProgressValue(GadgetRecord& record, int64_t value) {
+  record.busy = value == -1;
+  if (!record.busy) record.value = value;
+  // The position always lies in the range, as the platform's own bars keep it.
+  record.value = std::clamp(record.value, std::min(record.minimum, record.maximum),
+                            std::max(record.minimum, record.maximum));
+  ShowProgress(record);
+}
+
+bool HasText(int64_t kind) {
+  return kind == kKindTextField || kind == kKindButton || kind == kKindFrame;
+}
+
+}  // namespace
+
+ProgramChange::ProgramChange() { EventSuppress(); }
+ProgramChange::~ProgramChange() { EventResume(); }
+
+void GadgetServiceInit() {
+  if (!table) table = std::make_unique<ObjectTable<GadgetRecord>>(16, ReleaseGadget);
+  if (!containers) containers = std::make_unique<PerThread<Containers>>();
+}
+
+void GadgetServiceEnd() {
+  if (!table) return;
+  OnUiThread([] { table->ReleaseAll(); });
+  containers->Get() = Containers{};
+}
+
+void GadgetSetContainerWindow(int64_t window, int64_t handle) {
+  if (!containers) return;
+  Containers& mine = containers->Get();
+  mine = Containers{};
+  mine.window = window;
+  mine.windowHandle = handle;
+}
+
+int64_t GadgetCreateTextField(int64_t number, int64_t x, int64_t y, int64_t width, int64_t height,
+                              const Text& text, int64_t flags) {
+  return Create(number, kKindTextField, {x, y, width, height}, [&](int64_t parent, int64_t window) {
+    return PlatformTextFieldCreate(parent, number, window, text, (flags & kTextFieldReadOnly) != 0,
+                                   !(flags & kTextFieldNoBorder));
+  });
+}
+
+int64_t GadgetCreateButton(int64_t number, int64_t x, int64_t y, int64_t width, int64_t height,
+                           const Text& text, int64_t flags) {
+  return Create(number, kKindButton, {x, y, width, height}, [&](int64_t parent, int64_t window) {
+    return PlatformButtonCreate(parent, number, window, text);
+  });
+}
+
+int64_t GadgetCreateFrame(int64_t number, int64_t x, int64_t y, int64_t width, int64_t height,
+                          const Text& text, int64_t flags) {
+  return Create(number, kKindFrame, {x, y, width, height}, [&](int64_t parent, int64_t window) {
+    return PlatformFrameCreate(parent, number, window, text, flags);
+  });
+}
+
+int64_t GadgetCreatePanel(int64_t number, int64_t x, int64_t y, int64_t width, int64_t height,
+                          int64_t flags) {
+  int64_t handle =
+      Create(number, kKindPanel, {x, y, width, height}, [&](int64_t parent, int64_t window) {
+        return PlatformPanelCreate(parent, number, window, flags);
+      });
+  if (handle) containers->Get().panels.push_back(handle);
+  return handle;
+}
+
+void GadgetEndPanel() {
+  if (!containers) return;
+  auto& panels = containers->Get().panels;
+  if (!panels.empty()) panels.pop_back();
+}
+
+int64_t GadgetCreateProgressBar(int64_t number, int64_t x, int64_t y, int64_t width,
+                                int64_t height, int64_t minimum, int64_t maximum, int64_t flags) {
+  int64_t handle =
+      Create(number, kKindProgressBar, {x, y, width, height}, [&](int64_t parent, int64_t window) {
+        return PlatformProgressCreate(parent, number, window);
+      });
+  if (GadgetRecord* record = handle ? Find(number) : nullptr) {
+    record->minimum = static_cast<int32_t>(minimum);
+    record->maximum = static_cast<int32_t>(maximum);
+    record->value = record->minimum;
+    ShowProgress(*record);
+  }
+  return handle;
+}
+
+int64_t GadgetCreateReportList(int64_t number, int64_t x, int64_t y, int64_t width,
+                               int64_t height, const Text& firstColumnTitle,
+                               int64_t firstColumnWidth, int64_t flags) {
+  return Create(number, kKindReportList, {x, y, width, height},
+                [&](int64_t parent, int64_t window) {
+                  return PlatformListCreate(parent, number, window, firstColumnTitle,
+                                            firstColumnWidth, flags);
+                });
+}
+
+void GadgetFree(int64_t number) {
+  OnUiThread([&] {
+    if (!Find(number)) return;
+    ReleaseGadget(number);
+    table->Release(number);
+  });
+}
+
+int64_t GadgetGetHandle(int64_t number) {
+  GadgetRecord* record = Find(number);
+  return record ? record->handle : 0;
+}
+
+int64_t GadgetGetKind(int64_t number) {
+  GadgetRecord* record = Find(number);
+  return record ? record->kind : 0;
+}
+
+int64_t GadgetListHandle(int64_t gadget) {
+  GadgetRecord* record = FindKind(gadget, kKindReportList);
+  return record ? record->handle : 0;
+}
+
+void GadgetSetTip(int64_t number, const Text& text) {
+  OnUiThread([&] {
+    if (GadgetRecord* record = Find(number)) PlatformSetToolTip(record->handle, text);
+  });
+}
+
+Text GadgetGetTip(int64_t number) {
+  return OnUiThread([&]() -> Text {
+    GadgetRecord* record = Find(number);
+    return record ? PlatformGetToolTip(record->handle) : Text();
+  });
+}
+
+void GadgetSetText(int64_t number, const Text& text) {
+  OnUiThread([&] {
+    GadgetRecord* record = Find(number);
+    if (!record || !HasText(record->kind)) return;
+    ProgramChange quiet;
+    PlatformSetText(record->handle, text);
+  });
+}
+
+Text GadgetGetText(int64_t number) {
+  return OnUiThread([&]() -> Text {
+    GadgetRecord* record = Find(number);
+    return record && HasText(record->kind) ? PlatformGetText(record->handle) : Text();
+  });
+}
+
+void GadgetSetValue(int64_t number, int64_t value) {
+  OnUiThread([&] {
+    GadgetRecord* record = Find(number);
+    if (!record) return;
+    ProgramChange quiet;
+    if (record->kind == kKindProgressBar) SetProgressValue(*record, value);
+    if (record->kind == kKindReportList) PlatformListSelectOnly(record->handle, value);
+  });
+}
+
+int64_t GadgetGetValue(int64_t number) {
+  return OnUiThread([&]() -> int64_t {
+    GadgetRecord* record = Find(number);
+    if (!record) return 0;
+    if (record->kind == kKindProgressBar) return record->busy ? -1 : record->value;
+    if (record->kind == kKindReportList) return PlatformListFirstSelected(record->handle);
+    return 0;
+  });
+}
+
+void GadgetSetProperty(int64_t number, int64_t property, int64_t value) {
+  OnUiThread([&] {
+    GadgetRecord* record = FindKind(number, kKindProgressBar);
+    if (!record) return;
+    if (property == kProgressMinimum) record->minimum = static_cast<int32_t>(value);
+    if (property == kProgressMaximum) record->maximum = static_cast<int32_t>(value);
+    ProgramChange quiet;
+    SetProgressValue(*record, record->busy ? -1 : record->value);
+  });
+}
+
+int64_t GadgetGetProperty(int64_t number, int64_t property) {
+  return OnUiThread([&]() -> int64_t {
+    GadgetRecord* record = FindKind(number, kKindProgressBar);
+    if (!record) return 0;
+    if (property == kProgressMinimum) return record->minimum;
+    if (property == kProgressMaximum) return record->maximum;
+    return 0;
+  });
+}
+
+void GadgetSetDisabled(int64_t number, int64_t disabled) {
+  OnUiThread([&] {
+    if (GadgetRecord* record = Find(number)) PlatformSetEnabled(record->handle, !disabled);
+  });
+}
+
+int64_t GadgetIsDisabled(int64_t number) {
+  return OnUiThread([&]() -> int64_t {
+    GadgetRecord* record = Find(number);
+    return record && !PlatformIsEnabled(record->handle) ? 1 : 0;
+  });
+}
+
+void GadgetMove(int64_t number, int64_t x, int64_t y, int64_t width, int64_t height) {
+  OnUiThread([&] {
+    GadgetRecord* record = Find(number);
+    if (!record) return;
+    PlatformRect now = PlatformGetGeometry(record->handle);
+    auto keep = [](int64_t value, int64_t old) { return value == kKeepValue ? old : value; };
+    PlatformSetGeometry(record->handle, {keep(x, now.x), keep(y, now.y), keep(width, now.width),
+                                         keep(height, now.height)});
+  });
+}
+
+namespace {
+PlatformRect GeometryOf(int64_t number) {
+  return OnUiThread([&]() -> PlatformRect {
+    GadgetRecord* record = Find(number);
+    return record ? PlatformGetGeometry(record->handle) : PlatformRect{};
+  });
+}
+}  // namespace
+
+int64_t GadgetGetX(int64_t number) { return GeometryOf(number).x; }
+int64_t GadgetGetY(int64_t number) { return GeometryOf(number).y; }
+int64_t GadgetGetWidth(int64_t number) { return GeometryOf(number).width; }
+int64_t GadgetGetHeight(int64_t number) { return GeometryOf(number).height; }
+
+int64_t GadgetFocused() {
+  return OnUiThread([]() -> int64_t {
+    int64_t number = PlatformFocusedGadget();
+    return Find(number) ? number : -1;
+  });
+}
+
+void GadgetSetFocus(int64_t number) {
+  OnUiThread([&] {
+    if (GadgetRecord* record = Find(number)) PlatformSetFocus(record->handle);
+  });
+}
+
+int GadgetEventBind(int64_t gadget, EventCallback callback, int64_t type) {
+  GadgetRecord* record = Find(gadget);
+  if (!record) return 0;
+  return EventBind(kEventGadget, callback, record->window, gadget, type);
+}
+
+void GadgetSetParentHandle(int64_t gadget, int64_t platformHandle) {
+  OnUiThread([&] {
+    GadgetRecord* record = Find(gadget);
+    if (record && platformHandle != record->handle && PlatformIsWidget(platformHandle))
+      PlatformSetParent(record->handle, platformHandle);
+  });
+}
+
+void GadgetSelectText(int64_t gadget, int64_t start, int64_t end) {
+  OnUiThread([&] {
+    GadgetRecord* record = FindKind(gadget, kKindTextField);
+    if (!record) return;
+    int64_t length = static_cast<int64_t>(PlatformGetText(record->handle).size());
+    int64_t first = std::clamp<int64_t>(start - 1, 0, length);
+    int64_t last = end < 0 ? length : std::clamp<int64_t>(end, first, length);
+    PlatformSelectText(record->handle, first, start <= 0 ? 0 : last - first);
+  });
+}
+
+void GadgetForget(int64_t gadget, int64_t handle) {
+  GadgetRecord* record = Find(gadget);
+  if (!record || record->handle != handle) return;
+  EventDropQueued(kEventGadget, -1, gadget, -1);
+  table->Release(gadget);
+}

@@ -1,0 +1,147 @@
+#include "statusbar.h"
+
+#include <memory>
+#include <vector>
+
+#include "object_table.h"
+#include "per_thread.h"
+#include "platform/platform.h"
+#include "windows.h"
+
+namespace {
+
+struct StatusbarRecord {
+  int64_t handle = 0;
+  std::vector<int64_t> widths;
+};
+
+std::unique_ptr<ObjectTable<StatusbarRecord>> table;
+// The status bar made last on each thread: fields go there.
+std::unique_ptr<PerThread<int64_t>> current;
+
+StatusbarRecord* Find(int64_t number) { return table ? table->Get(number) : nullptr; }
+
+void ReleaseStatusbar(int64_t number) {
+  StatusbarRecord* record = Find(number);
+  if (!record) return;
+  int64_t handle = record->handle;
+  record->handle = 0;
+  PlatformDestroy(handle);
+}
+
+StatusbarRecord* FindCurrent() {
+  StatusbarRecord* found = nullptr;
+  if (!current || !table) return found;
+  int64_t handle = current->Get();
+  table->ForEach([&](int64_t, StatusbarRecord& record) {
+    if (record.handle == handle) found = &record;
+  });
+  return found;
+}
+
+}  // namespace
+
+std::vector<std::pair<int64_t, int64_t>> StatusbarLayoutFields(int64_t barWidth, int64_t grip,
+                                                               const std::vector<int64_t>& widths) {
+  int64_t fixed = 0;
+  int64_t shared = 0;
+  for (int64_t width : widths) {
+    if (width == kKeepValue)
+      ++shared;
+    else
+      fixed += width;
+  }
+  int64_t sharedWidth = shared ? (barWidth - grip - fixed) / shared : 0;
+  std::vector<std::pair<int64_t, int64_t>> fields;
+  int64_t left = 0;
+  for (int64_t width : widths) {
+    int64_t w = width == kKeepValue ? sharedWidth : width;
+    fields.emplace_back(left, w);
+    left += w;
+  }
+  return fields;
+}
+
+void StatusbarServiceInit() {
+  if (!table) table = std::make_unique<ObjectTable<StatusbarRecord>>(4, ReleaseStatusbar);
+  if (!current) current = std::make_unique<PerThread<int64_t>>();
+}
+
+void StatusbarServiceEnd() {
+  if (!table) return;
+  OnUiThread([] { table->ReleaseAll(); });
+  current->Get() = 0;
+}
+
+int64_t StatusbarCreate(int64_t number, int64_t platformWindow) {
+  if (!table || !PlatformRunning() || !PlatformIsUiThread()) return 0;
+  if (PlatformWindowNumberOf(platformWindow) < 0) return 0;
+  StatusbarRecord* record = table->Reserve(number);
+  if (!record) return 0;
+  record->handle = PlatformStatusbarCreate(platformWindow);
+  current->Get() = record->handle;
+  return record->handle;
+}
+
+void StatusbarAddField(int64_t width) {
+  if (!PlatformIsUiThread()) return;
+  StatusbarRecord* record = FindCurrent();
+  if (!record || static_cast<int64_t>(record->widths.size()) >= kStatusbarMaxFields) return;
+  record->widths.push_back(width == kKeepValue ? kKeepValue : std::max<int64_t>(width, 0));
+  PlatformStatusbarSetFields(record->handle, record->widths);
+}
+
+void StatusbarSetText(int64_t number, int64_t field, const Text& text, int64_t flags) {
+  OnUiThread([&] {
+    StatusbarRecord* record = Find(number);
+    if (record && field >= 0 && field < static_cast<int64_t>(record->widths.size()))
+      PlatformStatusbarSetText(record->handle, field, text, flags);
+  });
+}
+
+Text StatusbarGetText(int64_t number, int64_t field) {
+  return OnUiThread([&]() -> Text {
+    StatusbarRecord* record = Find(number);
+    return record ? PlatformStatusbarGetText(record->handle, field) : Text();
+  });
+}
+
+int64_t StatusbarFieldCount(int64_t number) {
+  StatusbarRecord* record = Find(number);
+  return record ? static_cast<int64_t>(record->widths.size()) : 0;
+}
+
+namespace {
+PlatformRect FieldRect(int64_t number, int64_t field) {
+  return OnUiThread([&]() -> PlatformRect {
+    StatusbarRecord* record = Find(number);
+    return record ? PlatformStatusbarFieldRect(record->handle, field) : PlatformRect{};
+  });
+}
+}  // namespace
+
+int64_t StatusbarGetFieldX(int64_t number, int64_t field) { return FieldRect(number, field).x; }
+int64_t StatusbarGetFieldWidth(int64_t number, int64_t field) {
+  return FieldRect(number, field).width;
+}
+
+int64_t StatusbarGetHeight(int64_t number) {
+  return OnUiThread([&]() -> int64_t {
+    StatusbarRecord* record = Find(number);
+    return record ? PlatformGetGeometry(record->handle).height : 0;
+  });
+}
+
+int64_t StatusbarGetHandle(int64_t number) {
+  StatusbarRecord* record = Find(number);
+  return record ? record->handle : 0;
+}
+
+void StatusbarForget(int64_t handle) {
+  if (!table) return;
+  int64_t found = -1;
+  table->ForEach([&](int64_t number, StatusbarRecord& record) {
+    if (record.handle == handle) found = number;
+  });
+  if (found >= 0) table->Release(found);
+}

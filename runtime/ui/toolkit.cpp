@@ -1,0 +1,9 @@
+#include "toolkit.h"
+
+#include "platform/platform.h"
+
+int ToolkitInit(int& argc, char** argv) { return PlatformStart(argc, argv) ? 1 : 0; }
+
+void ToolkitEnd() { PlatformStop(); }
+
+int ToolkitIsUiThread() { return PlatformIsUiThread() ? 1 : 0; }
