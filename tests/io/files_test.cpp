@@ -1,0 +1,181 @@
+#include "files.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Pattern(size_t length, size_t first = 0) {
+  std::string bytes(length, '\0');
+  for (size_t i = 0; i < length; ++i) bytes[i] = static_cast<char>((first + i) * 7 + 1);
+  return bytes;
+}
+
+class FilesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    FileServiceInit();
+    folder_ = fs::temp_directory_path() /
+              ("trawl-files-" + std::to_string(::getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+  }
+  void TearDown() override {
+    FileClose(-1);
+    fs::remove_all(folder_);
+  }
+
+  Text PathText(const std::string& name) const { return TextFromUtf8((folder_ / name).string()); }
+  std::string Path(const std::string& name) const { return (folder_ / name).string(); }
+  int64_t SizeOnDisk(const std::string& name) const {
+    return static_cast<int64_t>(fs::file_size(folder_ / name));
+  }
+  std::string Contents(const std::string& name) const {
+    std::ifstream in(folder_ / name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+  void Put(const std::string& name, const std::string& bytes) const {
+    std::ofstream(folder_ / name, std::ios::binary) << bytes;
+  }
+  static int64_t Write(int64_t file, const std::string& bytes) {
+    return FileWrite(file, bytes.data(), static_cast<int64_t>(bytes.size()));
+  }
+  static std::string Read(int64_t file, size_t length) {
+    std::string bytes(length, '\0');
+    bytes.resize(static_cast<size_t>(FileRead(file, bytes.data(), static_cast<int64_t>(length))));
+    return bytes;
+  }
+
+  fs::path folder_;
+};
+
+TEST_F(FilesTest, SmallWritesWaitInTheBufferAndLargeOnesGoStraightThrough) {
+  ASSERT_NE(FileCreate(1, PathText("small")), 0);
+  EXPECT_EQ(Write(1, Pattern(100)), 100);
+  EXPECT_EQ(SizeOnDisk("small"), 0);
+  FileClose(1);
+  EXPECT_EQ(Contents("small"), Pattern(100));
+
+  ASSERT_NE(FileCreate(1, PathText("large")), 0);
+  EXPECT_EQ(Write(1, Pattern(5000)), 5000);
+  EXPECT_EQ(SizeOnDisk("large"), 5000);
+  // Buffered bytes are written out first, so the order holds.
+  EXPECT_EQ(Write(1, Pattern(100, 5000)), 100);
+  EXPECT_EQ(Write(1, Pattern(4096, 5100)), 4096);
+  EXPECT_EQ(SizeOnDisk("large"), 9196);
+  FileClose(1);
+  EXPECT_EQ(Contents("large"), Pattern(9196));
+}
+
+TEST_F(FilesTest, TheBufferIsWrittenOutBeforeItWouldFillUp) {
+  ASSERT_NE(FileCreate(2, PathText("steps")), 0);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(Write(2, Pattern(1000, 1000 * i)), 1000);
+  EXPECT_EQ(SizeOnDisk("steps"), 0);
+  EXPECT_EQ(Write(2, Pattern(95, 4000)), 95);  // 4095 of 4096 used
+  EXPECT_EQ(SizeOnDisk("steps"), 0);
+  EXPECT_EQ(Write(2, Pattern(1, 4095)), 1);  // would fill it: out it goes first
+  EXPECT_EQ(SizeOnDisk("steps"), 4095);
+  FileClose(2);
+  EXPECT_EQ(Contents("steps"), Pattern(4096));
+}
+
+TEST_F(FilesTest, CreatingEmptiesAnExistingFileAndFailsOnFolders) {
+  Put(".hidden", "old contents");
+  ASSERT_NE(FileCreate(1, PathText(".hidden")), 0);
+  EXPECT_EQ(SizeOnDisk(".hidden"), 0);
+  FileClose(1);
+
+  fs::create_directory(folder_ / "folder");
+  EXPECT_EQ(FileCreate(1, PathText("folder")), 0);
+  EXPECT_EQ(FileOpen(1, PathText("folder")), 0);
+  EXPECT_EQ(FileOpenRead(1, PathText("folder")), 0);
+  EXPECT_EQ(Write(1, "x"), 0);  // the number stayed free
+  EXPECT_EQ(FileCreate(1, PathText("missing/inner")), 0);
+  EXPECT_EQ(FileCreate(1, u""), 0);
+  // A NUL inside the path must not shorten it to another file's name.
+  EXPECT_EQ(FileCreate(1, PathText("victim") + Text(1, u'\0') + u"tail"), 0);
+  EXPECT_FALSE(fs::exists(folder_ / "victim"));
+}
+
+TEST_F(FilesTest, CreatingAnExistingFileOnlyWritableFallsBackToWriteOnly) {
+  if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
+  Put("writeonly", "old");
+  fs::permissions(folder_ / "writeonly", fs::perms::owner_write);
+  ASSERT_NE(FileCreate(1, PathText("writeonly")), 0);
+  EXPECT_EQ(Write(1, "new"), 3);
+  FileClose(1);
+  fs::permissions(folder_ / "writeonly", fs::perms::owner_all);
+  EXPECT_EQ(Contents("writeonly"), "new");
+}
+
+TEST_F(FilesTest, ReadsServeFromTheBufferAndGoStraightForLargeRests) {
+  Put("data", Pattern(20000));
+  ASSERT_NE(FileOpenRead(3, PathText("data")), 0);
+  EXPECT_EQ(Read(3, 10), Pattern(10));
+  EXPECT_EQ(Read(3, 100), Pattern(100, 10));
+  EXPECT_EQ(Read(3, 8000), Pattern(8000, 110));  // buffer rest, then straight
+  EXPECT_EQ(Read(3, 5000), Pattern(5000, 8110));
+  EXPECT_EQ(Read(3, 10000), Pattern(6890, 13110));  // short at the end
+  EXPECT_EQ(Read(3, 10), "");
+  EXPECT_EQ(Write(3, "x"), 0);  // read-only
+  ASSERT_EQ(FileSeek(3, 19995), 1);
+  EXPECT_EQ(Read(3, 100), Pattern(5, 19995));
+  FileClose(3);
+  EXPECT_EQ(FileOpenRead(3, PathText("absent")), 0);
+}
+
+TEST_F(FilesTest, WritingAfterReadingContinuesAtTheLogicalPosition) {
+  Put("mixed", Pattern(10000));
+  ASSERT_NE(FileOpen(4, PathText("mixed")), 0);
+  EXPECT_EQ(Read(4, 10), Pattern(10));  // the file has read ahead 4096 bytes
+  EXPECT_EQ(Write(4, "HELLO"), 5);
+  EXPECT_EQ(Read(4, 5), Pattern(5, 15));  // writes out, then reads on
+  ASSERT_EQ(FileSeek(4, 9998), 1);
+  EXPECT_EQ(Write(4, "END"), 3);
+  FileClose(4);
+  std::string expected = Pattern(10000);
+  expected.replace(10, 5, "HELLO");
+  expected.replace(9998, 2, "END");
+  EXPECT_EQ(Contents("mixed"), expected);
+}
+
+TEST_F(FilesTest, ClosingEveryFileWritesOutEveryBuffer) {
+  ASSERT_NE(FileCreate(1, PathText("one")), 0);
+  const int64_t dynamic = FileCreate(-1, PathText("two"));
+  ASSERT_NE(dynamic, 0);
+  EXPECT_EQ(Write(1, "first"), 5);
+  EXPECT_EQ(Write(dynamic, "second"), 6);
+  // Reusing a number closes its file first.
+  ASSERT_NE(FileOpen(1, PathText("one")), 0);
+  EXPECT_EQ(Contents("one"), "first");
+  EXPECT_EQ(Write(1, "FIRST"), 5);
+  FileServiceEnd();
+  EXPECT_EQ(Contents("one"), "FIRST");
+  EXPECT_EQ(Contents("two"), "second");
+  EXPECT_EQ(Write(dynamic, "late"), 0);
+}
+
+TEST_F(FilesTest, PathSizeTellsFilesFoldersAndNothing) {
+  Put("five", "12345");
+  Put("empty", "");
+  Put("caf\xC3\xA9", "ab");
+  EXPECT_EQ(PathSize(PathText("five")), 5);
+  EXPECT_EQ(PathSize(PathText("five/")), 5);
+  EXPECT_EQ(PathSize(PathText("empty")), 0);
+  EXPECT_EQ(PathSize(PathText("caf\xC3\xA9")), 2);
+  EXPECT_EQ(PathSize(PathText("absent")), -1);
+  EXPECT_EQ(PathSize(u""), -1);
+  EXPECT_EQ(PathSize(TextFromUtf8(folder_.string())), -2);
+  EXPECT_EQ(PathSize(TextFromUtf8(folder_.string()) + u"//"), -2);
+  EXPECT_EQ(PathSize(u"/"), -2);
+  EXPECT_EQ(PathSize(PathText("five") + Text(1, u'\0')), -1);
+}
+
+}  // namespace
