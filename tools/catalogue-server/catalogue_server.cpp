@@ -2,6 +2,9 @@
 
 #include <httplib.h>
 
+#include <signal.h>
+#include <sys/socket.h>
+
 #include <atomic>
 #include <chrono>
 #include <mutex>
@@ -61,6 +64,13 @@ struct CatalogueServer::State {
 
   void InstallHandlers() {
     http.set_keep_alive_timeout(kKeepAliveSeconds);
+    // The library's default adds SO_REUSEPORT, with which a second server binds an
+    // occupied port and the kernel splits the connections between the two. Plain
+    // SO_REUSEADDR still allows a quick restart but makes an occupied port an error.
+    http.set_socket_options([](socket_t sock) {
+      int yes = 1;
+      ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     http.set_pre_routing_handler(
         [this](const httplib::Request& request, httplib::Response& response) {
           HttpAnswer answer = routes.Answer(request.method, request.path, BaseUrlFor(request));
@@ -86,6 +96,11 @@ CatalogueServer::CatalogueServer(std::shared_ptr<const PictureSet> pictures, Log
 CatalogueServer::~CatalogueServer() { Stop(); }
 
 bool CatalogueServer::Start(const std::string& address, int port, std::string& error) {
+  // A client that goes away mid-answer must not end the process through SIGPIPE.
+  struct sigaction current {};
+  if (::sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
+    ::signal(SIGPIPE, SIG_IGN);
+  }
   if (state_->port != 0) {
     error = "the server has been started before";
     return false;

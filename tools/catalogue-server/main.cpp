@@ -31,7 +31,6 @@ void WaitForStopSignal(const catalogue::CatalogueServer& server) {
 int main(int argc, char** argv) {
   sigset_t set = StopSignals();
   pthread_sigmask(SIG_BLOCK, &set, nullptr);  // before any thread starts
-  signal(SIGPIPE, SIG_IGN);
   return catalogue::RunServerProgram(std::vector<std::string>(argv + 1, argv + argc), std::cout,
                                      std::cerr, WaitForStopSignal);
 }
