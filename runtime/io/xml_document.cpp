@@ -90,6 +90,16 @@ void AppendLineBreak(Text& out, int32_t lineEnds) {
 // is kKeepLineEnds.
 void AppendUtf8(Text& out, const char* s, size_t n, int32_t lineEnds) {
   for (size_t i = 0; i < n;) {
+    // Runs of plain ASCII, the bulk of a catalogue, are widened in one go.
+    size_t run = i;
+    while (run < n && static_cast<unsigned char>(s[run]) < 0x80 && s[run] != '\n') ++run;
+    if (run > i) {
+      const size_t at = out.size();
+      out.resize(at + (run - i));
+      std::copy(s + i, s + run, out.begin() + static_cast<std::ptrdiff_t>(at));
+      i = run;
+      continue;
+    }
     const auto lead = static_cast<unsigned char>(s[i]);
     if (lead < 0x80) {
       if (lead == '\n' && lineEnds != kKeepLineEnds) AppendLineBreak(out, lineEnds);
