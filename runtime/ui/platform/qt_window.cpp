@@ -1,6 +1,7 @@
 // Toolkit windows: a top-level widget whose children sit at absolute positions, and the
 // translation of what happens to it into window events.
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
@@ -129,10 +130,17 @@ void PlatformWindowSetInnerSize(int64_t handle, int64_t width, int64_t height) {
   if (!window) return;
   QSize size(static_cast<int>(std::clamp<int64_t>(width, 0, QWIDGETSIZE_MAX)),
              static_cast<int>(std::clamp<int64_t>(height, 0, QWIDGETSIZE_MAX)));
+  QSize old = window->size();
   if (window->Sizable())
     window->resize(size);  // the limits bound it
   else
     window->setFixedSize(size);
+  // Qt holds back the resize event of a hidden window until it is shown; the docked bars
+  // and the size event must follow at once, as for a visible one.
+  if (!window->isVisible() && window->size() != old) {
+    QResizeEvent resized(window->size(), old);
+    QCoreApplication::sendEvent(window, &resized);
+  }
 }
 
 void PlatformWindowSetPosition(int64_t handle, int64_t x, int64_t y) {

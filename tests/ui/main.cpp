@@ -1,0 +1,79 @@
+// The toolkit suite runs on the offscreen platform: no display is needed.
+#include <gtest/gtest.h>
+
+#include <QTimer>
+#include <chrono>
+
+#include "events.h"
+#include "gadgets.h"
+#include "menus.h"
+#include "statusbar.h"
+#include "toolbar.h"
+#include "toolkit.h"
+#include "ui_support.h"
+#include "windows.h"
+
+namespace {
+
+std::vector<SeenEvent> seen;
+
+int Record() {
+  seen.push_back({EventCurrent(), EventCurrentWindow(), EventCurrentObject(), EventCurrentType()});
+  return 0;
+}
+
+}  // namespace
+
+std::vector<SeenEvent>& Seen() { return seen; }
+
+void RecordEvents(int32_t event) { EventBind(event, Record); }
+
+void ForgetEvents() {
+  while (EventWait(0) != 0) {
+  }
+  seen.clear();
+}
+
+size_t CountSeen(int32_t event, int64_t object, int64_t type) {
+  size_t count = 0;
+  for (const SeenEvent& e : seen) count += e.event == event && e.object == object && e.type == type;
+  return count;
+}
+
+bool ShowActive(int64_t windowHandle) {
+  QWidget* window = WidgetAt(windowHandle);
+  window->show();
+  window->raise();
+  window->activateWindow();
+  return QTest::qWaitForWindowActive(window);
+}
+
+bool PumpUntil(const std::function<bool()>& done, int limitMs) {
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    EventWait(10);
+  }
+  return true;
+}
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (!ToolkitInit(argc, argv)) return 1;
+  EventServiceInit();
+  WindowServiceInit();
+  GadgetServiceInit();
+  MenuServiceInit();
+  ToolbarServiceInit();
+  StatusbarServiceInit();
+  int result = RUN_ALL_TESTS();
+  StatusbarServiceEnd();
+  ToolbarServiceEnd();
+  MenuServiceEnd();
+  GadgetServiceEnd();
+  WindowServiceEnd();
+  EventServiceEnd();
+  ToolkitEnd();
+  return result;
+}
