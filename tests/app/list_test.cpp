@@ -16,6 +16,7 @@
 #include "app_state.h"
 #include "catalogue_items.h"
 #include "events.h"
+#include "platform/qt_list.h"
 #include "gadgets.h"
 #include "report_list.h"
 #include "statusbar.h"
@@ -270,6 +271,26 @@ TEST_F(ListCommandsTest, RightClickOpensThePopupWhoseItemsRunTheCommands) {
   ASSERT_TRUE(app_.WaitUntil([] { return QApplication::activePopupWidget() == nullptr; }));
   EXPECT_EQ(Flags(), (std::vector<int64_t>(kRows, 2)));
   EXPECT_TRUE(DownloadEnabled());
+}
+
+TEST_F(ListCommandsTest, DuringARunOnlySelectedRowsCheckboxesToggle) {
+  auto clickCheckbox = [this](int row) {
+    app_.OnUi([row] {
+      QWidget* view = AppRun::Gadget(kItemList);
+      const QRect box = ListCheckboxRect(view, row);
+      ASSERT_FALSE(box.isEmpty());
+      QTest::mouseClick(qobject_cast<QAbstractItemView*>(view)->viewport(), Qt::LeftButton, {}, box.center());
+    });
+  };
+  WriteFlags({1, 0, 0, 0, 0});
+  app_.OnUi([] { DownloadActive = 1; });
+  clickCheckbox(2);
+  EXPECT_EQ(Flags()[2], 0) << "a bare row keeps its check while a run is active";
+  clickCheckbox(0);
+  EXPECT_EQ(Flags()[0] & kListItemChecked, kListItemChecked) << "the selected row may still change";
+  app_.OnUi([] { DownloadActive = 0; });
+  clickCheckbox(2);
+  EXPECT_EQ(Flags()[2] & kListItemChecked, kListItemChecked);
 }
 
 TEST_F(ListCommandsTest, NoPopupInAnEmptyListOrDuringARun) {
