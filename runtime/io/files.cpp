@@ -40,10 +40,12 @@ std::optional<std::string> SystemPath(TextView path) {
   return TextToUtf8(path);
 }
 
-int64_t WriteAll(int fd, const uint8_t* bytes, int64_t length) {
+// Repeats a read or write until all bytes are through, the end is reached or it fails.
+template <class Bytes, class Call>
+int64_t Whole(Call call, int fd, Bytes* bytes, int64_t length) {
   int64_t done = 0;
   while (done < length) {
-    const ssize_t n = ::write(fd, bytes + done, static_cast<size_t>(length - done));
+    const ssize_t n = call(fd, bytes + done, static_cast<size_t>(length - done));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     done += n;
@@ -51,16 +53,11 @@ int64_t WriteAll(int fd, const uint8_t* bytes, int64_t length) {
   return done;
 }
 
-int64_t ReadAll(int fd, uint8_t* bytes, int64_t length) {
-  int64_t done = 0;
-  while (done < length) {
-    const ssize_t n = ::read(fd, bytes + done, static_cast<size_t>(length - done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += n;
-  }
-  return done;
+int64_t WriteAll(int fd, const uint8_t* bytes, int64_t length) {
+  return Whole(::write, fd, bytes, length);
 }
+
+int64_t ReadAll(int fd, uint8_t* bytes, int64_t length) { return Whole(::read, fd, bytes, length); }
 
 void WriteOutBuffer(FileRecord& r) {
   if (r.readMode) return;

@@ -46,6 +46,13 @@ std::optional<DocumentTable> documents;
 
 XmlDocument* Find(int64_t number) { return documents ? documents->Get(number) : nullptr; }
 
+// A field of a document, or its zero value when the number holds none.
+template <class T>
+T Field(int64_t number, T XmlDocument::*field) {
+  const XmlDocument* doc = Find(number);
+  return doc ? doc->*field : T();
+}
+
 // --- line ends -------------------------------------------------------------------------
 
 bool HasFiveZeroBytes(const uint8_t* bytes, size_t length) {
@@ -461,50 +468,15 @@ void XmlFree(int64_t number) {
   documents->Release(number);
 }
 
-int64_t XmlGetStatus(int64_t number) {
-  const XmlDocument* doc = Find(number);
-  return doc ? doc->status : 0;
-}
-
-int64_t XmlGetErrorLine(int64_t number) {
-  const XmlDocument* doc = Find(number);
-  return doc ? doc->errorLine : 0;
-}
-
-int64_t XmlGetErrorColumn(int64_t number) {
-  const XmlDocument* doc = Find(number);
-  return doc ? doc->errorColumn : 0;
-}
-
-Text XmlGetErrorMessage(int64_t number) {
-  const XmlDocument* doc = Find(number);
-  return doc ? doc->errorMessage : Text();
-}
-
-int32_t XmlGetEncoding(int64_t number) {
-  const XmlDocument* doc = Find(number);
-  return doc ? doc->encoding : 0;
-}
-
-int32_t XmlGetStandalone(int64_t number) {
-  const XmlDocument* doc = Find(number);
-  return doc ? doc->standalone : 0;
-}
-
-int32_t XmlGetLineEnds(int64_t number) {
-  const XmlDocument* doc = Find(number);
-  return doc ? doc->lineEnds : 0;
-}
-
-XmlNode* XmlGetRoot(int64_t number) {
-  const XmlDocument* doc = Find(number);
-  return doc ? doc->root : nullptr;
-}
-
-XmlNode* XmlGetDocumentNode(int64_t number) {
-  const XmlDocument* doc = Find(number);
-  return doc ? doc->documentNode : nullptr;
-}
+int64_t XmlGetStatus(int64_t number) { return Field(number, &XmlDocument::status); }
+int64_t XmlGetErrorLine(int64_t number) { return Field(number, &XmlDocument::errorLine); }
+int64_t XmlGetErrorColumn(int64_t number) { return Field(number, &XmlDocument::errorColumn); }
+Text XmlGetErrorMessage(int64_t number) { return Field(number, &XmlDocument::errorMessage); }
+int32_t XmlGetEncoding(int64_t number) { return Field(number, &XmlDocument::encoding); }
+int32_t XmlGetStandalone(int64_t number) { return Field(number, &XmlDocument::standalone); }
+int32_t XmlGetLineEnds(int64_t number) { return Field(number, &XmlDocument::lineEnds); }
+XmlNode* XmlGetRoot(int64_t number) { return Field(number, &XmlDocument::root); }
+XmlNode* XmlGetDocumentNode(int64_t number) { return Field(number, &XmlDocument::documentNode); }
 
 Text XmlNodeGetName(const XmlNode* node) { return node ? Text(node->name.View()) : Text(); }
 
