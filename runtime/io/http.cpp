@@ -176,16 +176,19 @@ int HexDigitAt(TextView text, size_t index) {
   return kHexValues[text[index]];
 }
 
+// An address libcurl would read as another one (cut at a NUL) is refused.
+bool Usable(TextView url) { return !url.empty() && url.find(u'\0') == TextView::npos; }
+
 }  // namespace
 
 int64_t FetchToMemory(TextView url, int flags, TextView userAgent) {
-  if (url.empty()) return 0;
+  if (!Usable(url)) return 0;
   if (flags & kFetchAsync) return StartAsync(url, flags, userAgent);
   return reinterpret_cast<intptr_t>(FetchToMemoryBlock(url, flags, userAgent));
 }
 
 uint8_t* FetchToMemoryBlock(TextView url, int flags, TextView userAgent) {
-  if (url.empty()) return nullptr;
+  if (!Usable(url)) return nullptr;
   Transfer transfer(url, flags & ~kFetchAsync, userAgent);
   Perform(transfer);
   return std::exchange(transfer.data, nullptr);
@@ -226,7 +229,7 @@ int64_t TransferCapacity(int64_t handle) {
 }
 
 Text FetchHeaders(TextView url, int flags, TextView userAgent) {
-  if (url.empty()) return {};
+  if (!Usable(url)) return {};
   CURL* curl = curl_easy_init();
   if (!curl) return {};
   const std::string url8 = TextToUtf8(url);

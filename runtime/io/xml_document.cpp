@@ -170,18 +170,24 @@ void CloseCurrent(XmlDocument& doc) {
   doc.runLength = 0;
 }
 
-void AppendText(XmlDocument& doc, const char* s, size_t n, int32_t lineEnds) {
+// Adds to the open node's text; on failure the text stays as it was.
+template <class Append>
+void GrowText(XmlDocument& doc, Append append) {
   XmlNode& node = *doc.current;
   if (!node.growingText) node.growingText = new Text();
   Text& text = *node.growingText;
   const size_t before = text.size();
   try {
-    AppendUtf8(text, s, n, lineEnds);
+    append(text);
   } catch (...) {
     text.resize(before);
     throw;
   }
   doc.runLength += static_cast<int64_t>(text.size() - before);
+}
+
+void AppendText(XmlDocument& doc, const char* s, size_t n, int32_t lineEnds) {
+  GrowText(doc, [&](Text& text) { AppendUtf8(text, s, n, lineEnds); });
 }
 
 void AppendText(XmlDocument& doc, const char* s) {
@@ -230,8 +236,7 @@ void StartDoctype(XmlDocument& doc, const XML_Char* name, const XML_Char* system
   if (publicId) AppendQuoted(text, publicId);
   if (systemId) AppendQuoted(text, systemId);
   text += hasInternalSubset ? u" [" : u">";
-  const std::string utf8 = TextToUtf8(text);
-  AppendText(doc, utf8.data(), utf8.size(), kKeepLineEnds);
+  GrowText(doc, [&](Text& growing) { growing += text; });
   if (!hasInternalSubset) CloseCurrent(doc);
 }
 

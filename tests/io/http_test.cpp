@@ -98,6 +98,10 @@ TEST_F(HttpTest, EmptyBodiesBrokenTransfersAndBadAddressesFail) {
   // Only http and https are fetched.
   EXPECT_EQ(FetchToMemory(u"file:///etc/hostname"), 0);
   EXPECT_EQ(FetchHeaders(u"file:///etc/hostname"), u"");
+  // Cut at the NUL the address would name a resource that exists.
+  const Text cut = server_.UrlText("/bytes/10") + Text(1, u'\0') + u"/../missing";
+  EXPECT_EQ(FetchToMemory(cut), 0);
+  EXPECT_EQ(FetchHeaders(cut), u"");
 
   const int64_t transfer = FetchToMemory(server_.UrlText("/empty"), kFetchAsync);
   ASSERT_NE(transfer, 0);
