@@ -106,7 +106,7 @@ consteval ClearTable ClearTexts() {
   set(R::EntryElement, u"entry");
   set(R::SourceAttribute, u"src");
   set(R::NameJoiner, u"_");
-  set(R::PadCharacter, u"\u2007");  // figure space: as wide as a digit
+  set(R::PadCharacter, u" ");
   set(R::RowOpening, u"\n");
   set(R::RowClosing, u"\n...\nQueued");
 
