@@ -1,10 +1,5 @@
 // JPEG decoding and encoding: colour spaces, what libjpeg reads back from our files, the
 // quality scale, and files that only look like JPEGs.
-#include <cstdio>  // before jpeglib.h, which needs FILE and size_t
-#include <cstdlib>
-
-#include <jpeglib.h>
-
 #include "picture_helpers.h"
 
 namespace {
@@ -46,32 +41,10 @@ void ExpectBlockCentres(int64_t image, const Picture& expected, int tolerance) {
 }
 
 std::vector<uint8_t> CmykJpeg(int64_t width, int64_t height, const uint8_t cmyk[4], bool ycck) {
-  jpeg_compress_struct info{};
-  jpeg_error_mgr error{};
-  info.err = jpeg_std_error(&error);
-  jpeg_create_compress(&info);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&info, &buffer, &size);
-  info.image_width = static_cast<JDIMENSION>(width);
-  info.image_height = static_cast<JDIMENSION>(height);
-  info.input_components = 4;
-  info.in_color_space = JCS_CMYK;
-  jpeg_set_defaults(&info);
-  jpeg_set_colorspace(&info, ycck ? JCS_YCCK : JCS_CMYK);
-  jpeg_set_quality(&info, 100, TRUE);
-  jpeg_start_compress(&info, TRUE);
-  std::vector<uint8_t> row(static_cast<size_t>(width) * 4);
-  for (size_t i = 0; i < row.size(); ++i) row[i] = cmyk[i % 4];
-  while (info.next_scanline < info.image_height) {
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&info, rows, 1);
-  }
-  jpeg_finish_compress(&info);
-  jpeg_destroy_compress(&info);
-  std::vector<uint8_t> out(buffer, buffer + size);
-  std::free(buffer);
-  return out;
+  return JpegFromRows(width, height, ycck ? JpegLayout::Ycck : JpegLayout::Cmyk, 100, false,
+                      [&](int64_t, uint8_t* row) {
+                        for (int64_t i = 0; i < width * 4; ++i) row[i] = cmyk[i % 4];
+                      });
 }
 
 TEST_F(JpegTest, ColourAndGreyPicturesDecodeToTwentyFourBits) {

@@ -112,8 +112,18 @@ Picture StopButtonPicture() {
   return p;
 }
 
-std::vector<uint8_t> JpegFile(const Picture& picture, int components, int quality,
-                              bool progressive) {
+std::vector<uint8_t> JpegFromRows(int64_t width, int64_t height, JpegLayout layout, int quality,
+                                  bool progressive,
+                                  const std::function<void(int64_t y, uint8_t* row)>& fill) {
+  struct Kind {
+    int components;
+    J_COLOR_SPACE given, stored;
+  };
+  const Kind kinds[] = {{1, JCS_GRAYSCALE, JCS_GRAYSCALE},
+                        {3, JCS_RGB, JCS_YCbCr},
+                        {4, JCS_CMYK, JCS_CMYK},
+                        {4, JCS_CMYK, JCS_YCCK}};
+  const Kind& kind = kinds[static_cast<int>(layout)];
   jpeg_compress_struct info{};
   jpeg_error_mgr error{};
   info.err = jpeg_std_error(&error);
@@ -121,26 +131,18 @@ std::vector<uint8_t> JpegFile(const Picture& picture, int components, int qualit
   unsigned char* buffer = nullptr;
   unsigned long size = 0;
   jpeg_mem_dest(&info, &buffer, &size);
-  info.image_width = static_cast<JDIMENSION>(picture.width);
-  info.image_height = static_cast<JDIMENSION>(picture.height);
-  info.input_components = components;
-  info.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+  info.image_width = static_cast<JDIMENSION>(width);
+  info.image_height = static_cast<JDIMENSION>(height);
+  info.input_components = kind.components;
+  info.in_color_space = kind.given;
   jpeg_set_defaults(&info);
+  jpeg_set_colorspace(&info, kind.stored);
   jpeg_set_quality(&info, quality, TRUE);
   if (progressive) jpeg_simple_progression(&info);
   jpeg_start_compress(&info, TRUE);
-  std::vector<uint8_t> row(static_cast<size_t>(picture.width * components));
+  std::vector<uint8_t> row(static_cast<size_t>(width * kind.components));
   while (info.next_scanline < info.image_height) {
-    for (int64_t x = 0; x < picture.width; ++x) {
-      Rgb c = picture.At(x, info.next_scanline);
-      if (components == 1) {
-        row[static_cast<size_t>(x)] = c.r;
-      } else {
-        row[static_cast<size_t>(x * 3)] = c.r;
-        row[static_cast<size_t>(x * 3 + 1)] = c.g;
-        row[static_cast<size_t>(x * 3 + 2)] = c.b;
-      }
-    }
+    fill(info.next_scanline, row.data());
     JSAMPROW rows[1] = {row.data()};
     jpeg_write_scanlines(&info, rows, 1);
   }
@@ -149,6 +151,22 @@ std::vector<uint8_t> JpegFile(const Picture& picture, int components, int qualit
   std::vector<uint8_t> out(buffer, buffer + size);
   std::free(buffer);
   return out;
+}
+
+std::vector<uint8_t> JpegFile(const Picture& picture, int components, int quality,
+                              bool progressive) {
+  JpegLayout layout = components == 1 ? JpegLayout::Grey : JpegLayout::Rgb;
+  return JpegFromRows(picture.width, picture.height, layout, quality, progressive,
+                      [&](int64_t y, uint8_t* row) {
+                        for (int64_t x = 0; x < picture.width; ++x) {
+                          Rgb c = picture.At(x, y);
+                          if (components == 1) {
+                            row[x] = c.r;
+                          } else {
+                            row[x * 3] = c.r, row[x * 3 + 1] = c.g, row[x * 3 + 2] = c.b;
+                          }
+                        }
+                      });
 }
 
 bool ReadJpeg(const std::vector<uint8_t>& bytes, Picture& picture) {

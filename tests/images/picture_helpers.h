@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -37,6 +38,12 @@ std::vector<uint8_t> BmpFile(const Picture& picture, int bits, bool topDown,
                              const std::vector<Rgb>& palette = {}, uint8_t alpha = 0);
 // The 16 x 16 stop-button picture: a red disc with a white diagonal cross on light grey.
 Picture StopButtonPicture();
+// A JPEG through libjpeg of rows that fill(y, row) writes: 1 sample per pixel for Grey,
+// 3 (red, green, blue) for Rgb, 4 (inks) for Cmyk and Ycck, which differ in what is stored.
+enum class JpegLayout { Grey, Rgb, Cmyk, Ycck };
+std::vector<uint8_t> JpegFromRows(int64_t width, int64_t height, JpegLayout layout, int quality,
+                                  bool progressive,
+                                  const std::function<void(int64_t y, uint8_t* row)>& fill);
 // A JPEG through libjpeg: 3 components from the picture, or 1 (its red channel).
 std::vector<uint8_t> JpegFile(const Picture& picture, int components, int quality,
                               bool progressive = false);
