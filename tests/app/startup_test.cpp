@@ -8,6 +8,7 @@
 
 #include "app_harness.h"
 #include "app_state.h"
+#include "fonts.h"
 #include "gadgets.h"
 #include "main_window.h"
 #include "menus.h"
@@ -124,6 +125,12 @@ TEST_F(MainWindowTest, NoticeComesFirstAndTheWindowIsBuiltAsDesigned) {
     EXPECT_EQ(ToolbarGetTip(kMainToolbar, kStopButton), T(R::TipStopButton));
     EXPECT_EQ(GadgetGetTip(kSearchField), T(R::TipSearchField));
     EXPECT_EQ(GadgetGetTip(kBatchProgressBar), T(R::TipBatchProgress));
+
+    // The mark's font: large and bold.
+    FontSpec mark;
+    ASSERT_TRUE(FontDescribe(FontGetHandle(kMarkFont), mark));
+    EXPECT_EQ(mark.flags & kFontBold, kFontBold);
+    EXPECT_EQ(mark.pixelHeight, 216 * FontScreenDpi() / 72);
   });
 }
 
