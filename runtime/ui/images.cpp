@@ -130,12 +130,14 @@ bool WriteAll(int fd, const std::vector<uint8_t>& bytes) {
   return true;
 }
 
-// Writes a sibling file and renames it over `path`, so that a failed save never leaves
-// a half-written picture where a good file was. The new file keeps the old one's mode.
+// Writes a hidden file in the same folder and renames it over `path`, so that a failed
+// save never leaves a half-written picture where a good file was. The name is short, so
+// that it fits wherever `path` fits. The new file keeps the old one's mode.
 bool WriteFileReplacing(const std::string& path, const std::vector<uint8_t>& bytes) {
   static std::atomic<uint64_t> counter{0};
-  std::string temporary = path + ".part-" + std::to_string(getpid()) + "-" +
-                          std::to_string(counter.fetch_add(1));
+  std::string folder = path.substr(0, path.rfind('/') + 1);  // empty: the working folder
+  std::string temporary = folder + ".trawl-" + std::to_string(getpid()) + "-" +
+                          std::to_string(counter.fetch_add(1)) + ".part";
   int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) return false;
   struct stat old {};

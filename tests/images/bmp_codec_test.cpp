@@ -205,6 +205,9 @@ TEST_F(BmpTest, SavedBmpReadsBackTheSamePixels) {
   EXPECT_EQ(saved.size(), 54u + 36u * 6u);
   ASSERT_NE(ImageLoad(5, PathText(path)), 0);
   EXPECT_EQ(PictureOf(5), reference);
+  auto longest = folder / (std::string(251, 'n') + ".bmp");  // a name as long as names go
+  EXPECT_EQ(ImageSave(4, PathText(longest)), 1);
+  EXPECT_EQ(ReadBytes(longest), saved);
   for (int64_t depth : {1, 8, 24, 32})
     EXPECT_EQ(ImageSave(4, PathText(folder / "any.bmp"), kImageFormatBmp, 7, depth), 1) << depth;
 }
