@@ -2,7 +2,9 @@
 # Installs what is missing, builds Trawl and its catalogue server, starts the server with
 # the built-in sample pictures on 127.0.0.1:8917 and then Trawl. Closing Trawl stops the
 # server. Try the query http://127.0.0.1:8917/trawl/catalog/sample.xml or "900 1".
-#   TRAWL_BUILD_DIR  the build folder (default build)
+#   TRAWL_BUILD_DIR    the build folder (default build)
+#   TRAWL_SERVER_PORT  the server's port (default 8917); it must be the port the build's
+#                      service addresses name, since Trawl's addresses are build settings
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,12 +17,13 @@ fi
 
 scripts/install-deps.sh
 build=${TRAWL_BUILD_DIR:-build}
+port=${TRAWL_SERVER_PORT:-8917}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" --target trawl-catalogue-server trawl -j "$(nproc)"
 
 server_out="$build/catalogue-server.out"
 server_log="$build/catalogue-server.log"
-"$build/tools/catalogue-server/trawl-catalogue-server" --port 8917 >"$server_out" 2>"$server_log" &
+"$build/tools/catalogue-server/trawl-catalogue-server" --port "$port" >"$server_out" 2>"$server_log" &
 server_pid=$!
 stop_server() {
   kill "$server_pid" 2>/dev/null || true
@@ -35,7 +38,7 @@ for _ in $(seq 100); do
   if ! kill -0 "$server_pid" 2>/dev/null; then
     echo "run.sh: the catalogue server did not start:" >&2
     cat "$server_log" >&2
-    echo "(is another catalogue server already running on port 8917?)" >&2
+    echo "(is another catalogue server already running on port $port?)" >&2
     exit 1
   fi
   sleep 0.1
