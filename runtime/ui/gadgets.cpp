@@ -56,18 +56,22 @@ int64_t Create(int64_t number, int64_t kind, const PlatformRect& rect, Make make
   Containers& mine = containers->Get();
   int64_t parent = mine.Current();
   if (!PlatformIsWidget(parent)) return 0;
+  if (number != kDynamicNumber) GadgetFree(number);
   GadgetRecord* record = table->Reserve(number);
   if (!record) return 0;
-  int64_t handle = make(parent, mine.window);
+  // A dynamic gadget is known by the table's handle of its record.
+  bool dynamic = number == kDynamicNumber;
+  int64_t id = dynamic ? ObjectTable<GadgetRecord>::HandleOf(record) : number;
+  int64_t handle = make(parent, mine.window, id);
   if (!handle) {
-    table->Release(number);
+    table->Release(id);
     return 0;
   }
   record->handle = handle;
   record->kind = kind;
   record->window = mine.window;
   PlatformSetGeometry(handle, rect);
-  return handle;
+  return dynamic ? id : handle;
 }
 
 void ShowProgress(const GadgetRecord& record) {
@@ -99,7 +103,12 @@ void GadgetServiceInit() {
 
 void GadgetServiceEnd() {
   if (!table) return;
-  OnUiThread([] { table->ReleaseAll(); });
+  OnUiThread([] {
+    // Freed one by one outside the table's lock: freeing takes the event lock.
+    std::vector<int64_t> live;
+    table->ForEach([&live](int64_t number, GadgetRecord&) { live.push_back(number); });
+    for (int64_t number : live) GadgetFree(number);
+  });
   containers->Get() = Containers{};
 }
 
@@ -113,34 +122,39 @@ void GadgetSetContainerWindow(int64_t window, int64_t handle) {
 
 int64_t GadgetCreateTextField(int64_t number, int64_t x, int64_t y, int64_t width, int64_t height,
                               const Text& text, int64_t flags) {
-  return Create(number, kKindTextField, {x, y, width, height}, [&](int64_t parent, int64_t window) {
-    return PlatformTextFieldCreate(parent, number, window, text, (flags & kTextFieldReadOnly) != 0,
-                                   !(flags & kTextFieldNoBorder));
-  });
+  return Create(number, kKindTextField, {x, y, width, height},
+                [&](int64_t parent, int64_t window, int64_t id) {
+                  return PlatformTextFieldCreate(parent, id, window, text,
+                                                 (flags & kTextFieldReadOnly) != 0,
+                                                 !(flags & kTextFieldNoBorder));
+                });
 }
 
 int64_t GadgetCreateButton(int64_t number, int64_t x, int64_t y, int64_t width, int64_t height,
                            const Text& text, int64_t flags) {
-  return Create(number, kKindButton, {x, y, width, height}, [&](int64_t parent, int64_t window) {
-    return PlatformButtonCreate(parent, number, window, text);
-  });
+  return Create(number, kKindButton, {x, y, width, height},
+                [&](int64_t parent, int64_t window, int64_t id) {
+                  return PlatformButtonCreate(parent, id, window, text);
+                });
 }
 
 int64_t GadgetCreateFrame(int64_t number, int64_t x, int64_t y, int64_t width, int64_t height,
                           const Text& text, int64_t flags) {
-  return Create(number, kKindFrame, {x, y, width, height}, [&](int64_t parent, int64_t window) {
-    return PlatformFrameCreate(parent, number, window, text, flags);
-  });
+  return Create(number, kKindFrame, {x, y, width, height},
+                [&](int64_t parent, int64_t window, int64_t id) {
+                  return PlatformFrameCreate(parent, id, window, text, flags);
+                });
 }
 
 int64_t GadgetCreatePanel(int64_t number, int64_t x, int64_t y, int64_t width, int64_t height,
                           int64_t flags) {
-  int64_t handle =
-      Create(number, kKindPanel, {x, y, width, height}, [&](int64_t parent, int64_t window) {
-        return PlatformPanelCreate(parent, number, window, flags);
-      });
-  if (handle) containers->Get().panels.push_back(handle);
-  return handle;
+  int64_t result = Create(number, kKindPanel, {x, y, width, height},
+                          [&](int64_t parent, int64_t window, int64_t id) {
+                            return PlatformPanelCreate(parent, id, window, flags);
+                          });
+  if (result)
+    containers->Get().panels.push_back(number == kDynamicNumber ? GadgetGetHandle(result) : result);
+  return result;
 }
 
 void GadgetEndPanel() {
@@ -149,28 +163,29 @@ void GadgetEndPanel() {
   if (!panels.empty()) panels.pop_back();
 }
 
-int64_t GadgetCreateProgressBar(int64_t number, int64_t x, int64_t y, int64_t width,
-                                int64_t height, int64_t minimum, int64_t maximum, int64_t flags) {
-  int64_t handle =
-      Create(number, kKindProgressBar, {x, y, width, height}, [&](int64_t parent, int64_t window) {
-        return PlatformProgressCreate(parent, number, window);
-      });
-  if (GadgetRecord* record = handle ? Find(number) : nullptr) {
+int64_t GadgetCreateProgressBar(int64_t number, int64_t x, int64_t y, int64_t width, int64_t height,
+                                int64_t minimum, int64_t maximum, int64_t flags) {
+  int64_t result = Create(number, kKindProgressBar, {x, y, width, height},
+                          [&](int64_t parent, int64_t window, int64_t id) {
+                            return PlatformProgressCreate(parent, id, window);
+                          });
+  int64_t id = number == kDynamicNumber ? result : number;
+  if (GadgetRecord* record = result ? Find(id) : nullptr) {
     record->minimum = static_cast<int32_t>(minimum);
     record->maximum = static_cast<int32_t>(maximum);
     record->value = record->minimum;
     ShowProgress(*record);
   }
-  return handle;
+  return result;
 }
 
-int64_t GadgetCreateReportList(int64_t number, int64_t x, int64_t y, int64_t width,
-                               int64_t height, const Text& firstColumnTitle,
-                               int64_t firstColumnWidth, int64_t flags) {
+int64_t GadgetCreateReportList(int64_t number, int64_t x, int64_t y, int64_t width, int64_t height,
+                               const Text& firstColumnTitle, int64_t firstColumnWidth,
+                               int64_t flags) {
   return Create(number, kKindReportList, {x, y, width, height},
-                [&](int64_t parent, int64_t window) {
-                  return PlatformListCreate(parent, number, window, firstColumnTitle,
-                                            firstColumnWidth, flags);
+                [&](int64_t parent, int64_t window, int64_t id) {
+                  return PlatformListCreate(parent, id, window, firstColumnTitle, firstColumnWidth,
+                                            flags);
                 });
 }
 

@@ -13,14 +13,14 @@
 #include "text.h"
 
 // Event types of 13100.
-constexpr int64_t kGadgetClicked = 0;          // button clicked; list: left click with a selected row
-constexpr int64_t kGadgetRightClick = 1;       // list
-constexpr int64_t kGadgetDoubleClick = 2;      // list
-constexpr int64_t kGadgetRightDoubleClick = 3; // list
-constexpr int64_t kGadgetChange = 768;         // text edited; list selection or check changed
-constexpr int64_t kGadgetFocusIn = 14000;      // text field
-constexpr int64_t kGadgetFocusOut = 14001;     // text field
-constexpr int64_t kGadgetBeginDrag = 14002;    // list
+constexpr int64_t kGadgetClicked = 0;      // button clicked; list: left click with a selected row
+constexpr int64_t kGadgetRightClick = 1;   // list
+constexpr int64_t kGadgetDoubleClick = 2;  // list
+constexpr int64_t kGadgetRightDoubleClick = 3;  // list
+constexpr int64_t kGadgetChange = 768;          // text edited; list selection or check changed
+constexpr int64_t kGadgetFocusIn = 14000;       // text field
+constexpr int64_t kGadgetFocusOut = 14001;      // text field
+constexpr int64_t kGadgetBeginDrag = 14002;     // list
 
 // Gadget kinds.
 constexpr int64_t kKindButton = 1;
@@ -70,13 +70,13 @@ int64_t GadgetCreatePanel(int64_t number, int64_t x, int64_t y, int64_t width, i
 // The container that was current before the last GadgetCreatePanel becomes current.
 void GadgetEndPanel();
 // Range minimum..maximum; flags 0: horizontal.
-int64_t GadgetCreateProgressBar(int64_t number, int64_t x, int64_t y, int64_t width,
-                                int64_t height, int64_t minimum, int64_t maximum, int64_t flags);
+int64_t GadgetCreateProgressBar(int64_t number, int64_t x, int64_t y, int64_t width, int64_t height,
+                                int64_t minimum, int64_t maximum, int64_t flags);
 // A list in report view whose first column has the given title and width; more columns
 // with ListAddColumn (report_list.h).
-int64_t GadgetCreateReportList(int64_t number, int64_t x, int64_t y, int64_t width,
-                               int64_t height, const Text& firstColumnTitle,
-                               int64_t firstColumnWidth, int64_t flags);
+int64_t GadgetCreateReportList(int64_t number, int64_t x, int64_t y, int64_t width, int64_t height,
+                               const Text& firstColumnTitle, int64_t firstColumnWidth,
+                               int64_t flags);
 // Destroys one gadget (and the gadgets inside a panel).
 void GadgetFree(int64_t number);
 

@@ -53,7 +53,8 @@ int64_t ListGetColumnWidth(int64_t number, int64_t column) {
 }
 
 int64_t ListAddItem(int64_t number, int64_t position, const Text& text) {
-  ChangeList(number, [&](int64_t handle, ListRows&) { PlatformListInsertRow(handle, position, text); });
+  ChangeList(number,
+             [&](int64_t handle, ListRows&) { PlatformListInsertRow(handle, position, text); });
   return 0;
 }
 
@@ -86,9 +87,8 @@ void ListSetItemFlags(int64_t number, int64_t row, int64_t flags) {
 }
 
 Text ListGetCellText(int64_t number, int64_t row, int64_t column) {
-  return WithList<Text>(number, Text(), [&](int64_t, ListRows& rows) {
-    return rows.Cell(row, column);
-  });
+  return WithList<Text>(number, Text(),
+                        [&](int64_t, ListRows& rows) { return rows.Cell(row, column); });
 }
 
 void ListSetCellText(int64_t number, int64_t row, const Text& text, int64_t column) {
@@ -99,8 +99,7 @@ void ListSetCellText(int64_t number, int64_t row, const Text& text, int64_t colu
   });
 }
 
-void ListSetCellColor(int64_t number, int64_t row, int64_t which, uint32_t colour,
-                      int64_t column) {
+void ListSetCellColor(int64_t number, int64_t row, int64_t which, uint32_t colour, int64_t column) {
   if (which != kListColourText && which != kListColourBackground) return;
   ChangeList(number, [&](int64_t handle, ListRows& rows) {
     bool allRows = row == -1;
@@ -119,9 +118,8 @@ void ListSetCellColor(int64_t number, int64_t row, int64_t which, uint32_t colou
 }
 
 int64_t ListGetCellColor(int64_t number, int64_t row, int64_t which, int64_t column) {
-  return WithList<int64_t>(number, -1, [&](int64_t, ListRows& rows) {
-    return rows.Colour(row, column, which);
-  });
+  return WithList<int64_t>(
+      number, -1, [&](int64_t, ListRows& rows) { return rows.Colour(row, column, which); });
 }
 
 void ListSetItemValue(int64_t number, int64_t row, int64_t value) {

@@ -39,8 +39,7 @@ void ListSetCellText(int64_t number, int64_t row, const Text& text, int64_t colu
 
 // which: kListColourText or kListColourBackground; colour 0xBBGGRR. Row -1: every row;
 // column -1: every column of the row. Rows outside the list are ignored.
-void ListSetCellColor(int64_t number, int64_t row, int64_t which, uint32_t colour,
-                      int64_t column);
+void ListSetCellColor(int64_t number, int64_t row, int64_t which, uint32_t colour, int64_t column);
 // The colour set for a cell, or -1 when the platform default applies.
 int64_t ListGetCellColor(int64_t number, int64_t row, int64_t which, int64_t column);
 

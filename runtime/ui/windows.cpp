@@ -75,14 +75,20 @@ void WindowServiceInit() {
 
 void WindowServiceEnd() {
   if (!table) return;
-  OnUiThread([] { table->ReleaseAll(); });
+  OnUiThread([] {
+    // Closed one by one outside the table's lock: closing takes the event lock.
+    std::vector<int64_t> live;
+    table->ForEach([&live](int64_t number, WindowRecord&) { live.push_back(number); });
+    for (int64_t number : live) WindowClose(number);
+  });
   defaultFilter = nullptr;
 }
 
-int64_t WindowCreate(int64_t number, int64_t x, int64_t y, int64_t innerWidth,
-                     int64_t innerHeight, const Text& title, int64_t flags) {
+int64_t WindowCreate(int64_t number, int64_t x, int64_t y, int64_t innerWidth, int64_t innerHeight,
+                     const Text& title, int64_t flags) {
   if (!table || !PlatformRunning()) return 0;
   return OnUiThread([&]() -> int64_t {
+    WindowClose(number);
     WindowRecord* record = table->Reserve(number);
     if (!record) return 0;
     int64_t handle = PlatformWindowCreate(number, title, flags);
@@ -150,8 +156,8 @@ void WindowSetSizeLimits(int64_t number, int64_t minWidth, int64_t minHeight, in
     record->minHeight = StoredLimit(minHeight, record->minHeight);
     record->maxWidth = StoredLimit(maxWidth, record->maxWidth);
     record->maxHeight = StoredLimit(maxHeight, record->maxHeight);
-    PlatformWindowSetLimits(record->handle, record->minWidth, record->minHeight,
-                            record->maxWidth, record->maxHeight);
+    PlatformWindowSetLimits(record->handle, record->minWidth, record->minHeight, record->maxWidth,
+                            record->maxHeight);
     if (!PlatformWindowIsMinimisedOrMaximised(record->handle))
       ApplySize(number, kKeepValue, kKeepValue, kKeepValue, kKeepValue);
   });

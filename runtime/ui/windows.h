@@ -81,8 +81,8 @@ void WindowServiceEnd();
 // (x, y) (kKeepValue: the platform chooses). Shown at once unless kWindowInvisible is
 // set; becomes the current gadget container unless kWindowNotContainer is set. Returns
 // the platform handle, 0 on failure. Reusing a number closes the old window first.
-int64_t WindowCreate(int64_t number, int64_t x, int64_t y, int64_t innerWidth,
-                     int64_t innerHeight, const Text& title, int64_t flags);
+int64_t WindowCreate(int64_t number, int64_t x, int64_t y, int64_t innerWidth, int64_t innerHeight,
+                     const Text& title, int64_t flags);
 // Destroys the window: its gadgets, bindings and queued events go with it.
 void WindowClose(int64_t number);
 

@@ -34,7 +34,6 @@ auto OnUiThread(Work work) -> decltype(work()) {
   }
 }
 
-
 // ---- Any widget (qt_widget.cpp)
 
 struct PlatformRect {
@@ -69,8 +68,8 @@ void PlatformWindowCentre(int64_t handle, bool onParent);
 // From here on size and move changes raise events.
 void PlatformWindowSetReady(int64_t handle);
 // 0 removes a limit.
-void PlatformWindowSetLimits(int64_t handle, int64_t minWidth, int64_t minHeight,
-                             int64_t maxWidth, int64_t maxHeight);
+void PlatformWindowSetLimits(int64_t handle, int64_t minWidth, int64_t minHeight, int64_t maxWidth,
+                             int64_t maxHeight);
 void PlatformWindowShow(int64_t handle, bool activate);
 void PlatformWindowHide(int64_t handle);
 bool PlatformWindowIsHidden(int64_t handle);

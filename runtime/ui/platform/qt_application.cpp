@@ -6,6 +6,8 @@
 #include <QThread>
 #include <QTimer>
 #include <atomic>
+#include <condition_variable>
+#include <deque>
 #include <mutex>
 
 #include "event_platform.h"
@@ -17,6 +19,81 @@
 namespace {
 
 const QEvent::Type kPostedType = static_cast<QEvent::Type>(QEvent::registerEventType());
+const QEvent::Type kCallsWaitingType = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+// Work that other threads hand to the UI thread and wait for. The hand-over and the
+// answer go through this lock, so that they are visible to race checkers too.
+class UiCalls {
+ public:
+  struct Call {
+    const std::function<void()>* work;
+    bool done = false;
+  };
+
+  // False when the UI thread no longer takes calls.
+  bool Add(Call* call) {
+    std::lock_guard lock(mutex_);
+    if (!open_) return false;
+    pending_.push_back(call);
+    return true;
+  }
+
+  void WaitFor(Call* call) {
+    std::unique_lock lock(mutex_);
+    finished_.wait(lock, [call] { return call->done; });
+  }
+
+  // On the UI thread: runs every waiting call, also those that arrive meanwhile.
+  void RunWaiting() {
+    while (Call* call = Next()) {
+      (*call->work)();
+      Finish(call);
+    }
+  }
+
+  void Open() {
+    std::lock_guard lock(mutex_);
+    open_ = true;
+  }
+
+  // Releases every waiting caller without running its work.
+  void Close() {
+    std::deque<Call*> dropped;
+    {
+      std::lock_guard lock(mutex_);
+      open_ = false;
+      dropped.swap(pending_);
+    }
+    for (Call* call : dropped) Finish(call);
+  }
+
+ private:
+  Call* Next() {
+    std::lock_guard lock(mutex_);
+    if (pending_.empty()) return nullptr;
+    Call* call = pending_.front();
+    pending_.pop_front();
+    return call;
+  }
+
+  void Finish(Call* call) {
+    {
+      std::lock_guard lock(mutex_);
+      call->done = true;
+    }
+    finished_.notify_all();
+  }
+
+  std::mutex mutex_;
+  std::condition_variable finished_;
+  std::deque<Call*> pending_;
+  bool open_ = false;
+};
+
+UiCalls& Calls() {
+  static auto* calls = new UiCalls();  // workers may still call during shutdown
+  return *calls;
+}
 
 class PostedQEvent final : public QEvent {
  public:
@@ -28,6 +105,10 @@ class PostedQEvent final : public QEvent {
 class PostReceiver final : public QObject {
  public:
   bool event(QEvent* event) override {
+    if (event->type() == kCallsWaitingType) {
+      Calls().RunWaiting();
+      return true;
+    }
     if (event->type() != kPostedType) return QObject::event(event);
     ++delivered;
     EventDeliverPosted(static_cast<PostedQEvent*>(event)->record);
@@ -43,10 +124,16 @@ class QtEventPlatform final : public EventPlatform {
     receiver_ = receiver;
   }
 
-  bool Post(const PostedEvent& event) override {
+  bool Post(const PostedEvent& event) override { return PostToUi(new PostedQEvent(event)); }
+
+  // Takes the event; false when there is no UI thread to take it.
+  bool PostToUi(QEvent* event) {
     std::lock_guard lock(mutex_);  // the receiver is not deleted under a post
-    if (!receiver_) return false;
-    QCoreApplication::postEvent(receiver_, new PostedQEvent(event));
+    if (!receiver_) {
+      delete event;
+      return false;
+    }
+    QCoreApplication::postEvent(receiver_, event);
     return true;
   }
 
@@ -86,24 +173,40 @@ int64_t VirtualKey(int key) {
   if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9)) return key;
   if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return 0x70 + (key - Qt::Key_F1);
   switch (key) {
-    case Qt::Key_Escape: return 27;
+    case Qt::Key_Escape:
+      return 27;
     case Qt::Key_Return:
-    case Qt::Key_Enter: return 13;
+    case Qt::Key_Enter:
+      return 13;
     case Qt::Key_Tab:
-    case Qt::Key_Backtab: return 9;
-    case Qt::Key_Space: return 32;
-    case Qt::Key_Backspace: return 8;
-    case Qt::Key_Delete: return 46;
-    case Qt::Key_Insert: return 45;
-    case Qt::Key_Home: return 36;
-    case Qt::Key_End: return 35;
-    case Qt::Key_PageUp: return 33;
-    case Qt::Key_PageDown: return 34;
-    case Qt::Key_Left: return 37;
-    case Qt::Key_Up: return 38;
-    case Qt::Key_Right: return 39;
-    case Qt::Key_Down: return 40;
-    default: return -1;
+    case Qt::Key_Backtab:
+      return 9;
+    case Qt::Key_Space:
+      return 32;
+    case Qt::Key_Backspace:
+      return 8;
+    case Qt::Key_Delete:
+      return 46;
+    case Qt::Key_Insert:
+      return 45;
+    case Qt::Key_Home:
+      return 36;
+    case Qt::Key_End:
+      return 35;
+    case Qt::Key_PageUp:
+      return 33;
+    case Qt::Key_PageDown:
+      return 34;
+    case Qt::Key_Left:
+      return 37;
+    case Qt::Key_Up:
+      return 38;
+    case Qt::Key_Right:
+      return 39;
+    case Qt::Key_Down:
+      return 40;
+    default:
+      return -1;
   }
 }
 
@@ -126,7 +229,8 @@ class KeyWatcher final : public QObject {
     if (virtualKey < 0) return false;
     bool down = event->type() == QEvent::KeyPress;
     if (down || !key->isAutoRepeat()) KeyboardNote(virtualKey, down);
-    return down && watched->isWidgetType() && RunShortcut(static_cast<QWidget*>(watched), *key, virtualKey);
+    return down && watched->isWidgetType() &&
+           RunShortcut(static_cast<QWidget*>(watched), *key, virtualKey);
   }
 
  private:
@@ -166,6 +270,7 @@ bool PlatformStart(int& argc, char** argv) {
   keyWatcher = new KeyWatcher();
   application->installEventFilter(keyWatcher);
   Platform().Attach(receiver);
+  Calls().Open();
   EventSetPlatform(&Platform());
   return true;
 }
@@ -173,6 +278,7 @@ bool PlatformStart(int& argc, char** argv) {
 void PlatformStop() {
   if (!receiver) return;
   EventSetPlatform(nullptr);
+  Calls().Close();
   Platform().Attach(nullptr);
   QApplication::instance()->removeEventFilter(keyWatcher);
   delete keyWatcher;
@@ -197,5 +303,8 @@ void RunOnUiThread(const std::function<void()>& work) {
     work();
     return;
   }
-  QMetaObject::invokeMethod(QCoreApplication::instance(), work, Qt::BlockingQueuedConnection);
+  UiCalls::Call call{&work};
+  if (!Calls().Add(&call)) return;
+  Platform().PostToUi(new QEvent(kCallsWaitingType));
+  Calls().WaitFor(&call);
 }

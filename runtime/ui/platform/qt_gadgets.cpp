@@ -30,14 +30,16 @@ class EntryField final : public QLineEdit {
 
 int64_t Register(QWidget* widget, int64_t number, int64_t window) {
   int64_t handle = HandleOf(widget);
-  RegisterWidget(widget, {number, window, false}, [number, handle] { GadgetForget(number, handle); });
+  RegisterWidget(widget, {number, window, false},
+                 [number, handle] { GadgetForget(number, handle); });
   widget->show();
   return handle;
 }
 
 QFrame::Shape PanelShape(int64_t flags) {
-  return flags & (kPanelSingleLine | kPanelDoubleLine | kPanelFlat | kPanelSunken) ? QFrame::Panel
-                                                                                    : QFrame::NoFrame;
+  return flags & (kPanelSingleLine | kPanelDoubleLine | kPanelFlat | kPanelSunken)
+             ? QFrame::Panel
+             : QFrame::NoFrame;
 }
 
 }  // namespace
@@ -61,7 +63,8 @@ int64_t PlatformButtonCreate(int64_t parent, int64_t number, int64_t window, con
 
 int64_t PlatformFrameCreate(int64_t parent, int64_t number, int64_t window, const Text& text,
                             int64_t flags) {
-  if (flags == kFrameGroup) return Register(new QGroupBox(ToQString(text), WidgetOf(parent)), number, window);
+  if (flags == kFrameGroup)
+    return Register(new QGroupBox(ToQString(text), WidgetOf(parent)), number, window);
   // Sunken box, thin etched edge (a divider when 2 wide), or a plain one-pixel border.
   auto* frame = new QFrame(WidgetOf(parent));
   bool edged = flags == kFrameSunken || flags == kFrameFlat;

@@ -12,9 +12,9 @@
 
 #include "gadgets.h"
 #include "list_rows.h"
-#include "report_list.h"
 #include "platform.h"
 #include "qt_common.h"
+#include "report_list.h"
 #include "windows.h"
 
 namespace {
@@ -28,9 +28,12 @@ QColor QtColour(int64_t colour) {
 
 uint32_t CheckImage(ListCheck check) {
   switch (check) {
-    case ListCheck::kTicked: return kListStateChecked;
-    case ListCheck::kThird: return 0x3000;
-    case ListCheck::kClear: break;
+    case ListCheck::kTicked:
+      return kListStateChecked;
+    case ListCheck::kThird:
+      return 0x3000;
+    case ListCheck::kClear:
+      break;
   }
   return kListStateUnchecked;
 }
@@ -52,13 +55,17 @@ class ListModel final : public QAbstractTableModel {
   QVariant data(const QModelIndex& index, int role) const override {
     int64_t row = index.row(), column = index.column();
     switch (role) {
-      case Qt::DisplayRole: return ToQString(rows.Cell(row, column));
+      case Qt::DisplayRole:
+        return ToQString(rows.Cell(row, column));
       case Qt::CheckStateRole:
         if (checkboxes_ && column == 0) return QtCheck(rows.Check(row));
         break;
-      case Qt::ForegroundRole: return Colour(row, column, kListColourText);
-      case Qt::BackgroundRole: return Colour(row, column, kListColourBackground);
-      default: break;
+      case Qt::ForegroundRole:
+        return Colour(row, column, kListColourText);
+      case Qt::BackgroundRole:
+        return Colour(row, column, kListColourBackground);
+      default:
+        break;
     }
     return {};
   }
@@ -94,7 +101,7 @@ class ListModel final : public QAbstractTableModel {
 
   int InsertColumn(int64_t position, const Text& title) {
     int at = static_cast<int>(position < 0 || position > rows.ColumnCount() ? rows.ColumnCount()
-                                                                              : position);
+                                                                            : position);
     beginInsertColumns(QModelIndex(), at, at);
     rows.InsertColumn(at, title);
     endInsertColumns();
@@ -125,7 +132,8 @@ class ListModel final : public QAbstractTableModel {
 // Draws grid lines around cells and tells where a cell's checkbox is.
 class ListDelegate final : public QStyledItemDelegate {
  public:
-  ListDelegate(QObject* parent, bool gridLines) : QStyledItemDelegate(parent), gridLines_(gridLines) {}
+  ListDelegate(QObject* parent, bool gridLines)
+      : QStyledItemDelegate(parent), gridLines_(gridLines) {}
 
   void paint(QPainter* painter, const QStyleOptionViewItem& option,
              const QModelIndex& index) const override {
@@ -198,13 +206,19 @@ class ListView final : public QTreeView {
   bool UserToggle(int row) {
     ListCheck before = model_->rows.Check(row);
     ListCheck after = before == ListCheck::kClear ? ListCheck::kTicked : ListCheck::kClear;
-    uint32_t marks = (IsSelected(row) ? kListStateSelected : 0) |
-                     (currentIndex().isValid() && currentIndex().row() == row ? kListStateFocused : 0);
-    ListChangeNotice notice{HandleOf(this), number_, kListNotifyItemChanging, row, kListFieldState,
-                            CheckImage(after) | marks, CheckImage(before) | marks};
-    int64_t answer = WindowRunFilter(window_, HandleOf(window()), kMessageNotify,
-                                     static_cast<uint64_t>(number_),
-                                     reinterpret_cast<intptr_t>(&notice));
+    uint32_t marks =
+        (IsSelected(row) ? kListStateSelected : 0) |
+        (currentIndex().isValid() && currentIndex().row() == row ? kListStateFocused : 0);
+    ListChangeNotice notice{HandleOf(this),
+                            number_,
+                            kListNotifyItemChanging,
+                            row,
+                            kListFieldState,
+                            CheckImage(after) | marks,
+                            CheckImage(before) | marks};
+    int64_t answer =
+        WindowRunFilter(window_, HandleOf(window()), kMessageNotify, static_cast<uint64_t>(number_),
+                        reinterpret_cast<intptr_t>(&notice));
     if (answer != kFilterDefault) return false;
     model_->rows.SetCheck(row, after);
     model_->RowsChanged(row, row);
@@ -374,8 +388,8 @@ void PlatformListSelectOnly(int64_t handle, int64_t row) {
   view->selectionModel()->clearSelection();
   QModelIndex index = view->Model().index(static_cast<int>(row), 0);
   if (!index.isValid()) return;
-  view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
-                                                     QItemSelectionModel::Rows);
+  view->selectionModel()->setCurrentIndex(
+      index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   view->scrollTo(index);
 }
 

@@ -25,7 +25,8 @@ int64_t PlatformMenuAddSubmenu(int64_t menu, const Text& title) {
 }
 
 void PlatformMenuAddItem(int64_t menu, int64_t item, const Text& text) {
-  if (QMenu* parent = MenuOf(menu)) parent->addAction(ToQString(text))->setData(QVariant::fromValue(item));
+  if (QMenu* parent = MenuOf(menu))
+    parent->addAction(ToQString(text))->setData(QVariant::fromValue(item));
 }
 
 void PlatformMenuDestroy(int64_t menu) { delete MenuOf(menu); }

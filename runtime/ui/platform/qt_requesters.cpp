@@ -14,11 +14,16 @@ constexpr int64_t kResultOk = 1, kResultCancel = 2, kResultAbort = 3, kResultRet
 
 QMessageBox::Icon IconOf(int64_t flags) {
   switch (flags & 0xF0) {
-    case 16: return QMessageBox::Critical;
-    case 32: return QMessageBox::Question;
-    case 48: return QMessageBox::Warning;
-    case 64: return QMessageBox::Information;
-    default: return QMessageBox::NoIcon;
+    case 16:
+      return QMessageBox::Critical;
+    case 32:
+      return QMessageBox::Question;
+    case 48:
+      return QMessageBox::Warning;
+    case 64:
+      return QMessageBox::Information;
+    default:
+      return QMessageBox::NoIcon;
   }
 }
 
@@ -30,12 +35,18 @@ struct ButtonCode {
 std::vector<ButtonCode> ButtonsOf(int64_t flags) {
   using B = QMessageBox;
   switch (flags & 0xF) {
-    case 1: return {{B::Ok, kResultOk}, {B::Cancel, kResultCancel}};
-    case 2: return {{B::Abort, kResultAbort}, {B::Retry, kResultRetry}, {B::Ignore, kResultIgnore}};
-    case 3: return {{B::Yes, kResultYes}, {B::No, kResultNo}, {B::Cancel, kResultCancel}};
-    case 4: return {{B::Yes, kResultYes}, {B::No, kResultNo}};
-    case 5: return {{B::Retry, kResultRetry}, {B::Cancel, kResultCancel}};
-    default: return {{B::Ok, kResultOk}};
+    case 1:
+      return {{B::Ok, kResultOk}, {B::Cancel, kResultCancel}};
+    case 2:
+      return {{B::Abort, kResultAbort}, {B::Retry, kResultRetry}, {B::Ignore, kResultIgnore}};
+    case 3:
+      return {{B::Yes, kResultYes}, {B::No, kResultNo}, {B::Cancel, kResultCancel}};
+    case 4:
+      return {{B::Yes, kResultYes}, {B::No, kResultNo}};
+    case 5:
+      return {{B::Retry, kResultRetry}, {B::Cancel, kResultCancel}};
+    default:
+      return {{B::Ok, kResultOk}};
   }
 }
 

@@ -25,7 +25,9 @@ constexpr int kEdge = 2;  // above and below the buttons
 class Toolbar final : public QWidget {
  public:
   Toolbar(QWidget* window, int64_t number, int64_t flags)
-      : QWidget(window), window_(number), large_((flags & kToolbarLargeImages) != 0),
+      : QWidget(window),
+        window_(number),
+        large_((flags & kToolbarLargeImages) != 0),
         texts_((flags & kToolbarTextBelow) != 0) {
     setAutoFillBackground(true);
     window->installEventFilter(this);
@@ -86,13 +88,20 @@ Toolbar* ToolbarOf(int64_t handle) { return WidgetAs<Toolbar>(handle); }
 
 QIcon StockIcon(int64_t image) {
   static const std::map<int64_t, QStyle::StandardPixmap> stock = {
-      {kStockCut, QStyle::SP_DialogDiscardButton},  {kStockCopy, QStyle::SP_FileDialogDetailedView},
-      {kStockPaste, QStyle::SP_DialogApplyButton},  {kStockUndo, QStyle::SP_ArrowBack},
-      {kStockRedo, QStyle::SP_ArrowForward},        {kStockDelete, QStyle::SP_TrashIcon},
-      {kStockNewDocument, QStyle::SP_FileIcon},     {kStockOpen, QStyle::SP_DialogOpenButton},
-      {kStockSave, QStyle::SP_DialogSaveButton},    {kStockPrintPreview, QStyle::SP_FileDialogContentsView},
-      {kStockProperties, QStyle::SP_FileDialogInfoView}, {kStockHelp, QStyle::SP_DialogHelpButton},
-      {kStockFind, QStyle::SP_FileDialogContentsView},   {kStockReplace, QStyle::SP_BrowserReload},
+      {kStockCut, QStyle::SP_DialogDiscardButton},
+      {kStockCopy, QStyle::SP_FileDialogDetailedView},
+      {kStockPaste, QStyle::SP_DialogApplyButton},
+      {kStockUndo, QStyle::SP_ArrowBack},
+      {kStockRedo, QStyle::SP_ArrowForward},
+      {kStockDelete, QStyle::SP_TrashIcon},
+      {kStockNewDocument, QStyle::SP_FileIcon},
+      {kStockOpen, QStyle::SP_DialogOpenButton},
+      {kStockSave, QStyle::SP_DialogSaveButton},
+      {kStockPrintPreview, QStyle::SP_FileDialogContentsView},
+      {kStockProperties, QStyle::SP_FileDialogInfoView},
+      {kStockHelp, QStyle::SP_DialogHelpButton},
+      {kStockFind, QStyle::SP_FileDialogContentsView},
+      {kStockReplace, QStyle::SP_BrowserReload},
       {kStockPrint, QStyle::SP_DriveFDIcon}};
   auto it = stock.find(image);
   return it == stock.end() ? QIcon() : QApplication::style()->standardIcon(it->second);

@@ -105,8 +105,8 @@ Qt::WindowFlags QtFlags(int64_t flags) {
 
 // Flags made only of toolkit bits get a title bar.
 int64_t WithDefaultTitleBar(int64_t flags) {
-  const int64_t toolkitOnly = kWindowCentreScreen | kWindowCentreParent | kWindowNotContainer |
-                              kWindowInvisible;
+  const int64_t toolkitOnly =
+      kWindowCentreScreen | kWindowCentreParent | kWindowNotContainer | kWindowInvisible;
   return (flags & ~toolkitOnly) == 0 ? flags | kWindowTitleBar : flags;
 }
 
@@ -144,7 +144,8 @@ void PlatformWindowSetInnerSize(int64_t handle, int64_t width, int64_t height) {
 }
 
 void PlatformWindowSetPosition(int64_t handle, int64_t x, int64_t y) {
-  if (ToolkitWindow* window = WindowOf(handle)) window->move(static_cast<int>(x), static_cast<int>(y));
+  if (ToolkitWindow* window = WindowOf(handle))
+    window->move(static_cast<int>(x), static_cast<int>(y));
 }
 
 PlatformRect PlatformWindowFrame(int64_t handle) {
@@ -169,11 +170,13 @@ void PlatformWindowSetReady(int64_t handle) {
   if (ToolkitWindow* window = WindowOf(handle)) window->SetReady();
 }
 
-void PlatformWindowSetLimits(int64_t handle, int64_t minWidth, int64_t minHeight,
-                             int64_t maxWidth, int64_t maxHeight) {
+void PlatformWindowSetLimits(int64_t handle, int64_t minWidth, int64_t minHeight, int64_t maxWidth,
+                             int64_t maxHeight) {
   ToolkitWindow* window = WindowOf(handle);
   if (!window || !window->Sizable()) return;
-  auto bound = [](int64_t value, int fallback) { return value ? static_cast<int>(value) : fallback; };
+  auto bound = [](int64_t value, int fallback) {
+    return value ? static_cast<int>(value) : fallback;
+  };
   window->setMinimumSize(bound(minWidth, 0), bound(minHeight, 0));
   window->setMaximumSize(bound(maxWidth, QWIDGETSIZE_MAX), bound(maxHeight, QWIDGETSIZE_MAX));
 }
