@@ -1,0 +1,152 @@
+// Download runs end to end: statuses and colours row by row, the messages, the saved,
+// marked and recompressed pictures, and pictures that must not be saved.
+#include <QDir>
+#include <QFile>
+#include <QImage>
+
+#include "app_state.h"
+#include "gadgets.h"
+#include "run_fixture.h"
+
+namespace run_test {
+namespace {
+
+using R = TextRole;
+
+// Pixels near the centre that are clearly red (the mark); the published pictures have
+// no red at all. The text cell's upper edge runs through the centre, so its letters lie
+// below and to the right of it.
+int RedPixelsNearCentre(const QImage& image) {
+  int red = 0;
+  const int cx = image.width() / 2;
+  const int cy = image.height() / 2;
+  for (int y = cy - 120; y < cy + 120; ++y)
+    for (int x = cx - 120; x < cx + 120; ++x) {
+      const QRgb pixel = image.pixel(x, y);
+      if (qRed(pixel) > 170 && qGreen(pixel) < 110 && qBlue(pixel) < 110) ++red;
+    }
+  return red;
+}
+
+class DownloadRunTest : public RunTest {
+ protected:
+  void ExpectMarkedAndRecompressed(const std::string& name, const std::string& original) {
+    const std::string saved = ReadFile(folder_ + name);
+    ASSERT_FALSE(saved.empty()) << name;
+    EXPECT_NE(saved, original) << name;
+    // Quality 0 or 1 of ten: quantizer steps of 50 and more (10 and less at 92 of 100).
+    EXPECT_GE(SmallestQuantizer(saved), 40) << name << ": not stored strongly compressed";
+    EXPECT_LE(SmallestQuantizer(original), 10);
+    const int red = app_.OnUiValue<int>([&] {
+      QImage image;
+      if (!image.loadFromData(reinterpret_cast<const uchar*>(saved.data()),
+                              static_cast<int>(saved.size()), "JPG"))
+        return -1;
+      return RedPixelsNearCentre(image);
+    });
+    EXPECT_GT(red, 50) << name << ": no mark across the centre";
+  }
+};
+
+TEST_F(DownloadRunTest, AFailedEntryTurnsRedAndTheRunGoesOnInBlue) {
+  Start();
+  const std::string first = PublishPicture("a.jpg");
+  const std::string third = PublishGatedPicture("c.jpg");
+  Query({PicturePath("a.jpg"), PicturePath("b.jpg"), PicturePath("c.jpg")});
+  WriteFlags({2, 2, 2});
+  Command(kMenuDownload);
+
+  // The third entry holds its data back until the first two have been judged.
+  ASSERT_TRUE(WaitForStatus(2, R::StatusTextDownloading));
+  auto rows = Rows();
+  EXPECT_EQ(rows[0][kColumnStatus], T(R::StatusTextDone));
+  EXPECT_EQ(rows[1][kColumnStatus], T(R::StatusTextFailed));
+  EXPECT_EQ(StatusColour(1), kColourRed);
+  EXPECT_EQ(StatusColour(2), kColourBlue);
+  EXPECT_EQ(StatusColour(0), -1);
+  EXPECT_EQ(app_.StatusText(), T(R::EntryFailedMessage));
+  EXPECT_EQ(Enabled(), (std::vector<int>{0, 0, 1, 0, 0, 0}));
+
+  Release();
+  ASSERT_TRUE(WaitForRunEnd());
+  rows = Rows();
+  EXPECT_EQ(rows[2][kColumnStatus], T(R::StatusTextDone));
+  EXPECT_EQ(StatusColour(2), kColourBlue);  // done leaves the colour as it was
+  EXPECT_EQ(app_.StatusText(), T(R::RunFinishedMessage));
+  EXPECT_EQ(Enabled(), (std::vector<int>{1, 1, 0, 1, 1, 1}));
+
+  EXPECT_EQ(rows[0][kColumnSize], Grouped(static_cast<int64_t>(first.size())));
+  EXPECT_EQ(rows[1][kColumnSize], T(R::SizePlaceholder));
+  EXPECT_EQ(rows[2][kColumnSize], Grouped(static_cast<int64_t>(third.size())));
+  EXPECT_EQ(SavedFiles(), (std::vector<std::string>{"Run_a.jpg", "Run_c.jpg"}));
+  EXPECT_EQ(TextToUtf8(rows[0][kColumnName]), "Run_a.jpg");
+  ExpectMarkedAndRecompressed("Run_a.jpg", first);
+  ExpectMarkedAndRecompressed("Run_c.jpg", third);
+  // Two entries done of a bar that counts three plus one.
+  EXPECT_EQ(Bars(), (std::pair<int64_t, int64_t>{0, 2}));
+  EXPECT_TRUE(app_.Boxes().size() <= 1);  // only the start-up notice
+}
+
+TEST_F(DownloadRunTest, PicturesThatCannotBeSavedWholeAreFailures) {
+  Start();
+  const std::string whole = PublishPicture("whole.jpg");
+  // Starts like a picture but was cut short: no end marker.
+  server_.Serve(PicturePath("cut.jpg"), whole.substr(0, whole.size() / 2), "image/jpeg");
+  Query({PicturePath("cut.jpg"), PicturePath("whole.jpg")});
+  WriteFlags({2, 2});
+  Command(kMenuDownload);
+  ASSERT_TRUE(WaitForRunEnd());
+  auto rows = Rows();
+  EXPECT_EQ(rows[0][kColumnStatus], T(R::StatusTextFailed));
+  EXPECT_EQ(StatusColour(0), kColourRed);
+  EXPECT_EQ(rows[0][kColumnSize], T(R::SizePlaceholder));
+  EXPECT_EQ(rows[1][kColumnStatus], T(R::StatusTextDone));
+  EXPECT_EQ(SavedFiles(), (std::vector<std::string>{"Run_whole.jpg"}));
+  EXPECT_EQ(Bars().second, 1);  // only the saved picture advanced the batch bar
+
+  // A folder that cannot take files: the entry fails instead of passing for done.
+  Command(kMenuResetAll);
+  WriteFlags({0, 2});
+  SetDownloadFolder(folder_ + "missing/");
+  Command(kMenuDownload);
+  ASSERT_TRUE(WaitForRunEnd());
+  EXPECT_EQ(Rows()[1][kColumnStatus], T(R::StatusTextFailed));
+  EXPECT_EQ(app_.StatusText(), T(R::EntryFailedMessage));
+  EXPECT_FALSE(QDir(QString::fromStdString(folder_ + "missing")).exists());
+}
+
+TEST_F(DownloadRunTest, NamesThatClimbOutOfTheFolderAreSavedInsideIt) {
+  Start();
+  PublishPicture("x.jpg", 320, 240);
+  PublishPicture("y.jpg", 320, 240);
+  PublishPicture("z.jpg", 320, 240);
+  // A row's name is the album text, the joiner and the last segment of the address.
+  QueryAlbums({{"../../escape", PicturePath("x.jpg")},
+               {"a/b", PicturePath("y.jpg")},
+               {"/tmp/abs", PicturePath("z.jpg")}});
+  const std::string base = folder_;
+  folder_ = base + "inner/deeper/";
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder_)));
+  SetDownloadFolder(folder_);
+  WriteFlags({2, 2, 2});
+  Command(kMenuDownload);
+  ASSERT_TRUE(WaitForRunEnd());
+  const auto rows = Rows();
+  for (const auto& row : rows) EXPECT_EQ(row[kColumnStatus], T(R::StatusTextDone));
+  EXPECT_EQ(TextToUtf8(rows[0][kColumnName]), "../../escape_x.jpg");  // shown as it is
+  EXPECT_EQ(TextToUtf8(rows[1][kColumnName]), "a/b_y.jpg");
+  const std::vector<std::string> saved = SavedFiles();
+  EXPECT_EQ(saved.size(), 3u);
+  for (const std::string& name : saved) EXPECT_EQ(name.find('/'), std::string::npos) << name;
+  // Nothing landed above the download folder or below it.
+  auto entries = [](const std::string& folder) {
+    return QDir(QString::fromStdString(folder)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+  };
+  EXPECT_EQ(entries(base), QStringList{"inner"});
+  EXPECT_EQ(entries(base + "inner"), QStringList{"deeper"});
+  EXPECT_FALSE(QFile::exists("/tmp/abs_z.jpg"));
+  EXPECT_EQ(entries(folder_).size(), 3);
+}
+
+}  // namespace
+}  // namespace run_test

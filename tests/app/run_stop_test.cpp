@@ -1,0 +1,117 @@
+// How a download run ends: on a last entry that fails, on stop (also against a server
+// that has stalled, and with download pressed again at once), and past unchecked rows.
+#include <chrono>
+#include <thread>
+
+#include "app_state.h"
+#include "gadgets.h"
+#include "run_fixture.h"
+
+namespace run_test {
+namespace {
+
+using R = TextRole;
+using namespace std::chrono_literals;
+
+class RunStopTest : public RunTest {};
+
+TEST_F(RunStopTest, ARunWhoseLastEntryFailsEndsWithTheFailureMessage) {
+  Start();
+  PublishPicture("good.jpg");
+  Query({PicturePath("good.jpg"), PicturePath("gone.jpg")});
+  WriteFlags({2, 2});
+  Command(kMenuDownload);
+  ASSERT_TRUE(WaitForRunEnd());
+  const auto rows = Rows();
+  EXPECT_EQ(rows[0][kColumnStatus], T(R::StatusTextDone));
+  EXPECT_EQ(rows[1][kColumnStatus], T(R::StatusTextFailed));
+  EXPECT_EQ(StatusColour(1), kColourRed);
+  EXPECT_EQ(app_.StatusText(), T(R::EntryFailedMessage));
+  EXPECT_EQ(Enabled(), (std::vector<int>{1, 1, 0, 1, 1, 1}));
+  EXPECT_EQ(app_.OnUiValue<int64_t>([] { return DownloadActive.load(); }), 0);
+}
+
+TEST_F(RunStopTest, StopDuringAStalledFetchQueuesTheRowAgainWithinASecond) {
+  Start();
+  PublishStalledPicture("slow.jpg");
+  PublishPicture("next.jpg");
+  Query({PicturePath("slow.jpg"), PicturePath("next.jpg")});
+  WriteFlags({2, 2});
+  Command(kMenuDownload);
+  // Half of the picture has arrived when the server stops sending.
+  ASSERT_TRUE(app_.WaitUntil([] { return GadgetGetValue(kFileProgressBar) >= 40; }));
+  EXPECT_EQ(Rows()[0][kColumnStatus], T(R::StatusTextDownloading));
+
+  const auto stopped = std::chrono::steady_clock::now();
+  Command(kMenuStop);
+  ASSERT_TRUE(WaitForStatus(0, R::StatusTextQueued, 5s));
+  EXPECT_LT(std::chrono::steady_clock::now() - stopped, 1500ms);
+  ASSERT_TRUE(WaitForRunEnd());
+
+  const auto rows = Rows();
+  EXPECT_EQ(rows[1][kColumnStatus], T(R::StatusTextQueued));
+  EXPECT_EQ(StatusColour(0), kColourBlack);
+  EXPECT_EQ(Bars(), (std::pair<int64_t, int64_t>{0, 0}));
+  EXPECT_EQ(Enabled(), (std::vector<int>{1, 1, 0, 1, 1, 1}));
+  EXPECT_TRUE(SavedFiles().empty());
+  EXPECT_EQ(server_.Hits(PicturePath("next.jpg")), 0);
+  // The stopped row stays checked, so the next run fetches it anew.
+  Release();
+  Command(kMenuDownload);
+  ASSERT_TRUE(WaitForRunEnd());
+  EXPECT_EQ(Rows()[0][kColumnStatus], T(R::StatusTextDone));
+  EXPECT_EQ(Rows()[1][kColumnStatus], T(R::StatusTextDone));
+  EXPECT_EQ(SavedFiles(), (std::vector<std::string>{"Run_next.jpg", "Run_slow.jpg"}));
+}
+
+TEST_F(RunStopTest, DownloadPressedRightAfterStopWaitsForTheStoppedEntry) {
+  Start();
+  PublishStalledPicture("slow.jpg");
+  PublishPicture("next.jpg");
+  Query({PicturePath("slow.jpg"), PicturePath("next.jpg")});
+  WriteFlags({2, 2});
+  Command(kMenuDownload);
+  ASSERT_TRUE(app_.WaitUntil([] { return GadgetGetValue(kFileProgressBar) >= 40; }));
+  // The stopped worker has not ended yet when download is pressed again.
+  Command(kMenuStop);
+  Command(kMenuDownload);
+  ASSERT_TRUE(WaitForStatus(0, R::StatusTextQueued, 5s));
+  ASSERT_TRUE(WaitForRunEnd());
+  EXPECT_EQ(Rows()[1][kColumnStatus], T(R::StatusTextQueued));
+  EXPECT_EQ(server_.Hits(PicturePath("next.jpg")), 0);
+  EXPECT_TRUE(SavedFiles().empty());
+}
+
+TEST_F(RunStopTest, UncheckedQueuedRowsAreSkipped) {
+  Start();
+  for (const char* name : {"one.jpg", "two.jpg", "three.jpg"}) PublishPicture(name, 200, 150);
+  Query({PicturePath("one.jpg"), PicturePath("two.jpg"), PicturePath("three.jpg")});
+  WriteFlags({2, 1, 2});
+  Command(kMenuDownload);
+  ASSERT_TRUE(WaitForRunEnd());
+  const auto rows = Rows();
+  EXPECT_EQ(rows[0][kColumnStatus], T(R::StatusTextDone));
+  EXPECT_EQ(rows[1][kColumnStatus], T(R::StatusTextQueued));
+  EXPECT_EQ(rows[1][kColumnSize], T(R::SizePlaceholder));
+  EXPECT_EQ(rows[2][kColumnStatus], T(R::StatusTextDone));
+  EXPECT_EQ(server_.Hits(PicturePath("two.jpg")), 0);
+  EXPECT_EQ(SavedFiles(), (std::vector<std::string>{"Run_one.jpg", "Run_three.jpg"}));
+  EXPECT_EQ(app_.StatusText(), T(R::RunFinishedMessage));
+}
+
+TEST_F(RunStopTest, DownloadWithNothingQueuedOnlyResetsTheBatchBar) {
+  Start();
+  PublishPicture("one.jpg", 200, 150);
+  Query({PicturePath("one.jpg")});
+  WriteFlags({0});
+  app_.OnUi([] { GadgetSetProperty(kBatchProgressBar, kProgressMaximum, 9); GadgetSetValue(kBatchProgressBar, 5); });
+  Command(kMenuDownload);
+  EXPECT_EQ(Bars().second, 0);
+  EXPECT_EQ(app_.OnUiValue<int64_t>([] { return GadgetGetProperty(kBatchProgressBar, kProgressMaximum); }), 1);
+  EXPECT_EQ(app_.StatusText(), T(R::NeutralText));
+  EXPECT_EQ(app_.OnUiValue<int64_t>([] { return DownloadActive.load(); }), 0);
+  EXPECT_EQ(server_.Hits(PicturePath("one.jpg")), 0);
+}
+
+}  // namespace
+}  // namespace run_test
