@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <optional>
 
 #include "event_platform.h"
 #include "events.h"
@@ -18,138 +19,136 @@
 
 namespace {
 
-const QEvent::Type kPostedType = static_cast<QEvent::Type>(QEvent::registerEventType());
-const QEvent::Type kCallsWaitingType = static_cast<QEvent::Type>(QEvent::registerEventType());
+const QEvent::Type kWakeType = static_cast<QEvent::Type>(QEvent::registerEventType());
 
-// Work that other threads hand to the UI thread and wait for. The hand-over and the
-// answer go through this lock, so that they are visible to race checkers too.
-class UiCalls {
+// What other threads hand to the UI thread, in order: posted events, and calls whose
+// callers wait until they have run. Everything passes through this lock, so that the
+// hand-over is visible to race checkers as well; Qt only carries a wake-up.
+class UiInbox {
  public:
   struct Call {
     const std::function<void()>* work;
     bool done = false;
   };
 
-  // False when the UI thread no longer takes calls.
-  bool Add(Call* call) {
+  void Open(QObject* receiver) {
     std::lock_guard lock(mutex_);
-    if (!open_) return false;
-    pending_.push_back(call);
-    return true;
+    receiver_ = receiver;
+    wakePosted_ = false;
   }
 
-  void WaitFor(Call* call) {
-    std::unique_lock lock(mutex_);
-    finished_.wait(lock, [call] { return call->done; });
-  }
-
-  // On the UI thread: runs every waiting call, also those that arrive meanwhile.
-  void RunWaiting() {
-    while (Call* call = Next()) {
-      (*call->work)();
-      Finish(call);
-    }
-  }
-
-  void Open() {
-    std::lock_guard lock(mutex_);
-    open_ = true;
-  }
-
-  // Releases every waiting caller without running its work.
+  // Stops taking items; callers still waiting are released without their work done.
   void Close() {
-    std::deque<Call*> dropped;
+    std::deque<Item> dropped;
     {
       std::lock_guard lock(mutex_);
-      open_ = false;
-      dropped.swap(pending_);
-    }
-    for (Call* call : dropped) Finish(call);
-  }
-
- private:
-  Call* Next() {
-    std::lock_guard lock(mutex_);
-    if (pending_.empty()) return nullptr;
-    Call* call = pending_.front();
-    pending_.pop_front();
-    return call;
-  }
-
-  void Finish(Call* call) {
-    {
-      std::lock_guard lock(mutex_);
-      call->done = true;
+      receiver_ = nullptr;
+      dropped.swap(items_);
+      for (Item& item : dropped)
+        if (item.call) item.call->done = true;
     }
     finished_.notify_all();
   }
 
-  std::mutex mutex_;
-  std::condition_variable finished_;
-  std::deque<Call*> pending_;
-  bool open_ = false;
-};
+  bool Post(const PostedEvent& event) { return Add({event, nullptr}); }
 
-UiCalls& Calls() {
-  static auto* calls = new UiCalls();  // workers may still call during shutdown
-  return *calls;
-}
+  void CallAndWait(const std::function<void()>& work) {
+    Call call{&work};
+    if (!Add({{}, &call})) return;
+    std::unique_lock lock(mutex_);
+    finished_.wait(lock, [&call] { return call.done; });
+  }
 
-class PostedQEvent final : public QEvent {
- public:
-  explicit PostedQEvent(const PostedEvent& record) : QEvent(kPostedType), record(record) {}
-  PostedEvent record;
-};
-
-// Lives on the UI thread and raises the posted events there, in posting order.
-class PostReceiver final : public QObject {
- public:
-  bool event(QEvent* event) override {
-    if (event->type() == kCallsWaitingType) {
-      Calls().RunWaiting();
-      return true;
+  // On the UI thread. Items are taken one at a time, so that a wait nested in a handler
+  // (a message box, say) goes on with the following items in order.
+  void Deliver() {
+    {
+      std::lock_guard lock(mutex_);
+      wakePosted_ = false;
     }
-    if (event->type() != kPostedType) return QObject::event(event);
-    ++delivered;
-    EventDeliverPosted(static_cast<PostedQEvent*>(event)->record);
+    while (auto item = Next()) {
+      if (!item->call) {
+        delivered.fetch_add(1, std::memory_order_relaxed);
+        EventDeliverPosted(item->event);
+        continue;
+      }
+      (*item->call->work)();
+      {
+        std::lock_guard lock(mutex_);
+        item->call->done = true;
+      }
+      finished_.notify_all();
+    }
+  }
+
+  bool Running() {
+    std::lock_guard lock(mutex_);
+    return receiver_ != nullptr;
+  }
+
+  std::atomic<int64_t> delivered{0};  // posted events raised so far
+
+ private:
+  struct Item {
+    PostedEvent event;
+    Call* call;
+  };
+
+  bool Add(const Item& item) {
+    std::lock_guard lock(mutex_);  // the receiver is not deleted under a post
+    if (!receiver_) return false;
+    items_.push_back(item);
+    if (!wakePosted_) {
+      wakePosted_ = true;
+      QCoreApplication::postEvent(receiver_, new QEvent(kWakeType));
+    }
     return true;
   }
-  int64_t delivered = 0;
+
+  std::optional<Item> Next() {
+    std::lock_guard lock(mutex_);
+    if (items_.empty()) return std::nullopt;
+    Item item = items_.front();
+    items_.pop_front();
+    return item;
+  }
+
+  std::mutex mutex_;
+  std::condition_variable finished_;
+  std::deque<Item> items_;
+  QObject* receiver_ = nullptr;
+  bool wakePosted_ = false;
+};
+
+UiInbox& Inbox() {
+  static auto* inbox = new UiInbox();  // workers may still post during shutdown
+  return *inbox;
+}
+
+// Lives on the UI thread and empties the inbox there when woken.
+class InboxReceiver final : public QObject {
+ public:
+  bool event(QEvent* event) override {
+    if (event->type() != kWakeType) return QObject::event(event);
+    Inbox().Deliver();
+    return true;
+  }
 };
 
 class QtEventPlatform final : public EventPlatform {
  public:
-  void Attach(PostReceiver* receiver) {
-    std::lock_guard lock(mutex_);
-    receiver_ = receiver;
-  }
-
-  bool Post(const PostedEvent& event) override { return PostToUi(new PostedQEvent(event)); }
-
-  // Takes the event; false when there is no UI thread to take it.
-  bool PostToUi(QEvent* event) {
-    std::lock_guard lock(mutex_);  // the receiver is not deleted under a post
-    if (!receiver_) {
-      delete event;
-      return false;
-    }
-    QCoreApplication::postEvent(receiver_, event);
-    return true;
-  }
+  bool Post(const PostedEvent& event) override { return Inbox().Post(event); }
 
   int32_t PumpMessages(uint32_t timeoutMs) override {
     QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
-    if (!dispatcher || !receiver_) return 0;
-    int64_t before = receiver_->delivered;
-    auto handledSince = [&](bool dispatched) {
-      return dispatched || receiver_->delivered != before ? kPlatformMessage : 0;
-    };
+    if (!dispatcher || !Inbox().Running()) return 0;
+    int64_t before = Inbox().delivered;
+    auto delivered = [before] { return Inbox().delivered != before; };
     if (timeoutMs == kWaitForever) {
       dispatcher->processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
       return kPlatformMessage;
     }
-    if (int32_t result = handledSince(dispatcher->processEvents(QEventLoop::AllEvents)))
-      return result;
+    if (dispatcher->processEvents(QEventLoop::AllEvents) || delivered()) return kPlatformMessage;
     if (timeoutMs == 0) return 0;
     // Wait for anything, with a timer that ends the wait when nothing comes.
     bool timedOut = false;
@@ -158,14 +157,10 @@ class QtEventPlatform final : public EventPlatform {
     QObject::connect(&timer, &QTimer::timeout, [&timedOut] { timedOut = true; });
     timer.start(static_cast<int>(std::min<uint32_t>(timeoutMs, INT32_MAX)));
     bool dispatched = false;
-    while (!timedOut && !dispatched && receiver_->delivered == before)
+    while (!timedOut && !dispatched && !delivered())
       dispatched = dispatcher->processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    return timedOut && receiver_->delivered == before ? 0 : kPlatformMessage;
+    return timedOut && !delivered() ? 0 : kPlatformMessage;
   }
-
- private:
-  std::mutex mutex_;
-  PostReceiver* receiver_ = nullptr;
 };
 
 // The virtual key code of a Qt key, or -1 for keys the toolkit does not name.
@@ -248,7 +243,7 @@ class KeyWatcher final : public QObject {
 };
 
 QApplication* ownApplication = nullptr;
-PostReceiver* receiver = nullptr;
+InboxReceiver* receiver = nullptr;
 KeyWatcher* keyWatcher = nullptr;
 std::atomic<QThread*> uiThread{nullptr};
 
@@ -266,11 +261,10 @@ bool PlatformStart(int& argc, char** argv) {
   if (!application) return false;
   QApplication::setQuitOnLastWindowClosed(false);
   uiThread = QThread::currentThread();
-  receiver = new PostReceiver();
+  receiver = new InboxReceiver();
   keyWatcher = new KeyWatcher();
   application->installEventFilter(keyWatcher);
-  Platform().Attach(receiver);
-  Calls().Open();
+  Inbox().Open(receiver);
   EventSetPlatform(&Platform());
   return true;
 }
@@ -278,8 +272,7 @@ bool PlatformStart(int& argc, char** argv) {
 void PlatformStop() {
   if (!receiver) return;
   EventSetPlatform(nullptr);
-  Calls().Close();
-  Platform().Attach(nullptr);
+  Inbox().Close();
   QApplication::instance()->removeEventFilter(keyWatcher);
   delete keyWatcher;
   delete receiver;
@@ -303,8 +296,5 @@ void RunOnUiThread(const std::function<void()>& work) {
     work();
     return;
   }
-  UiCalls::Call call{&work};
-  if (!Calls().Add(&call)) return;
-  Platform().PostToUi(new QEvent(kCallsWaitingType));
-  Calls().WaitFor(&call);
+  Inbox().CallAndWait(work);
 }
