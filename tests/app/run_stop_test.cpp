@@ -13,7 +13,20 @@ namespace {
 using R = TextRole;
 using namespace std::chrono_literals;
 
-class RunStopTest : public RunTest {};
+class RunStopTest : public RunTest {
+ protected:
+  // A run over a stalled entry and one after it, once half of the first has arrived.
+  void StartStalledRun() {
+    Start();
+    PublishStalledPicture("slow.jpg");
+    PublishPicture("next.jpg");
+    Query({PicturePath("slow.jpg"), PicturePath("next.jpg")});
+    WriteFlags({2, 2});
+    Command(kMenuDownload);
+    ASSERT_TRUE(app_.WaitUntil([] { return GadgetGetValue(kFileProgressBar) >= 40; }));
+    EXPECT_EQ(Rows()[0][kColumnStatus], T(R::StatusTextDownloading));
+  }
+};
 
 TEST_F(RunStopTest, ARunWhoseLastEntryFailsEndsWithTheFailureMessage) {
   Start();
@@ -32,16 +45,7 @@ TEST_F(RunStopTest, ARunWhoseLastEntryFailsEndsWithTheFailureMessage) {
 }
 
 TEST_F(RunStopTest, StopDuringAStalledFetchQueuesTheRowAgainWithinASecond) {
-  Start();
-  PublishStalledPicture("slow.jpg");
-  PublishPicture("next.jpg");
-  Query({PicturePath("slow.jpg"), PicturePath("next.jpg")});
-  WriteFlags({2, 2});
-  Command(kMenuDownload);
-  // Half of the picture has arrived when the server stops sending.
-  ASSERT_TRUE(app_.WaitUntil([] { return GadgetGetValue(kFileProgressBar) >= 40; }));
-  EXPECT_EQ(Rows()[0][kColumnStatus], T(R::StatusTextDownloading));
-
+  ASSERT_NO_FATAL_FAILURE(StartStalledRun());
   const auto stopped = std::chrono::steady_clock::now();
   Command(kMenuStop);
   ASSERT_TRUE(WaitForStatus(0, R::StatusTextQueued, 5s));
@@ -65,13 +69,7 @@ TEST_F(RunStopTest, StopDuringAStalledFetchQueuesTheRowAgainWithinASecond) {
 }
 
 TEST_F(RunStopTest, DownloadPressedRightAfterStopWaitsForTheStoppedEntry) {
-  Start();
-  PublishStalledPicture("slow.jpg");
-  PublishPicture("next.jpg");
-  Query({PicturePath("slow.jpg"), PicturePath("next.jpg")});
-  WriteFlags({2, 2});
-  Command(kMenuDownload);
-  ASSERT_TRUE(app_.WaitUntil([] { return GadgetGetValue(kFileProgressBar) >= 40; }));
+  ASSERT_NO_FATAL_FAILURE(StartStalledRun());
   // The stopped worker has not ended yet when download is pressed again.
   Command(kMenuStop);
   Command(kMenuDownload);
