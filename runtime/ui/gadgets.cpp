@@ -4,9 +4,9 @@
 #include <memory>
 #include <vector>
 
-#include "object_table.h"
 #include "per_thread.h"
 #include "platform/platform.h"
+#include "service_table.h"
 #include "report_list.h"
 #include "windows.h"
 
@@ -42,12 +42,9 @@ GadgetRecord* FindKind(int64_t number, int64_t kind) {
 }
 
 void ReleaseGadget(int64_t number) {
-  GadgetRecord* record = Find(number);
-  if (!record) return;
-  int64_t handle = record->handle;
-  record->handle = 0;
+  if (!Find(number)) return;
   EventDropQueued(kEventGadget, -1, number, -1);
-  PlatformDestroy(handle);
+  ReleasePlatformObject(table.get(), number);
 }
 
 template <class Make>
@@ -103,12 +100,7 @@ void GadgetServiceInit() {
 
 void GadgetServiceEnd() {
   if (!table) return;
-  OnUiThread([] {
-    // Freed one by one outside the table's lock: freeing takes the event lock.
-    std::vector<int64_t> live;
-    table->ForEach([&live](int64_t number, GadgetRecord&) { live.push_back(number); });
-    for (int64_t number : live) GadgetFree(number);
-  });
+  OnUiThread([] { CloseEach(table.get(), GadgetFree); });
   containers->Get() = Containers{};
 }
 

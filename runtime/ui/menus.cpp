@@ -3,9 +3,9 @@
 #include <memory>
 #include <vector>
 
-#include "object_table.h"
 #include "per_thread.h"
 #include "platform/platform.h"
+#include "service_table.h"
 #include "windows.h"
 
 namespace {
@@ -26,12 +26,9 @@ std::unique_ptr<PerThread<Building>> building;
 MenuRecord* Find(int64_t number) { return table ? table->Get(number) : nullptr; }
 
 void ReleaseMenu(int64_t number) {
-  MenuRecord* record = Find(number);
-  if (!record) return;
-  // A menu being built must not outlive its entries' target.
-  Building& mine = building->Get();
-  mine = Building{};
-  PlatformMenuDestroy(record->handle);
+  // Entries must not go on into a menu that is gone.
+  if (Find(number)) building->Get() = Building{};
+  ReleasePlatformObject(table.get(), number);
 }
 
 }  // namespace

@@ -3,9 +3,9 @@
 #include <memory>
 #include <vector>
 
-#include "object_table.h"
 #include "per_thread.h"
 #include "platform/platform.h"
+#include "service_table.h"
 #include "windows.h"
 
 namespace {
@@ -21,13 +21,7 @@ std::unique_ptr<PerThread<int64_t>> current;
 
 StatusbarRecord* Find(int64_t number) { return table ? table->Get(number) : nullptr; }
 
-void ReleaseStatusbar(int64_t number) {
-  StatusbarRecord* record = Find(number);
-  if (!record) return;
-  int64_t handle = record->handle;
-  record->handle = 0;
-  PlatformDestroy(handle);
-}
+void ReleaseStatusbar(int64_t number) { ReleasePlatformObject(table.get(), number); }
 
 StatusbarRecord* FindCurrent() {
   StatusbarRecord* found = nullptr;
@@ -137,11 +131,4 @@ int64_t StatusbarGetHandle(int64_t number) {
   return record ? record->handle : 0;
 }
 
-void StatusbarForget(int64_t handle) {
-  if (!table) return;
-  int64_t found = -1;
-  table->ForEach([&](int64_t number, StatusbarRecord& record) {
-    if (record.handle == handle) found = number;
-  });
-  if (found >= 0) table->Release(found);
-}
+void StatusbarForget(int64_t handle) { ForgetPlatformObject(table.get(), handle); }

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "images.h"
-#include "object_table.h"
 #include "platform/platform.h"
+#include "service_table.h"
 
 namespace {
 
@@ -23,11 +23,8 @@ ToolbarRecord* Find(int64_t number) { return table ? table->Get(number) : nullpt
 
 void ReleaseToolbar(int64_t number) {
   ToolbarRecord* record = Find(number);
-  if (!record) return;
-  int64_t handle = record->handle;
-  record->handle = 0;
-  if (current == handle) current = 0;
-  PlatformDestroy(handle);
+  if (record && current == record->handle) current = 0;
+  ReleasePlatformObject(table.get(), number);
 }
 
 int64_t ImageSize(int64_t flags) { return (flags & kToolbarLargeImages) ? 24 : 16; }
@@ -174,11 +171,6 @@ void ToolbarInvalidate(int64_t number) {
 }
 
 void ToolbarForget(int64_t handle) {
-  if (!table) return;
   if (current == handle) current = 0;
-  int64_t found = -1;
-  table->ForEach([&](int64_t number, ToolbarRecord& record) {
-    if (record.handle == handle) found = number;
-  });
-  if (found >= 0) table->Release(found);
+  ForgetPlatformObject(table.get(), handle);
 }

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "events.h"
-#include "object_table.h"
 #include "platform/platform.h"
+#include "service_table.h"
 
 namespace {
 
@@ -36,13 +36,10 @@ std::atomic<WindowFilter> defaultFilter{nullptr};
 WindowRecord* Find(int64_t number) { return table ? table->Get(number) : nullptr; }
 
 void ReleaseWindow(int64_t number) {
-  WindowRecord* record = Find(number);
-  if (!record) return;
-  int64_t handle = record->handle;
-  record->handle = 0;  // WindowForget below finds nothing left to do
+  if (!Find(number)) return;
   EventUnbindWindow(number);
   EventDropWindow(number);
-  PlatformDestroy(handle);
+  ReleasePlatformObject(table.get(), number);
 }
 
 int64_t StoredLimit(int64_t value, int64_t old) {
@@ -75,12 +72,7 @@ void WindowServiceInit() {
 
 void WindowServiceEnd() {
   if (!table) return;
-  OnUiThread([] {
-    // Closed one by one outside the table's lock: closing takes the event lock.
-    std::vector<int64_t> live;
-    table->ForEach([&live](int64_t number, WindowRecord&) { live.push_back(number); });
-    for (int64_t number : live) WindowClose(number);
-  });
+  OnUiThread([] { CloseEach(table.get(), WindowClose); });
   defaultFilter = nullptr;
 }
 

@@ -122,7 +122,6 @@ bool PlatformListThreeState(int64_t handle);
 int64_t PlatformMenuCreate();
 int64_t PlatformMenuAddSubmenu(int64_t menu, const Text& title);
 void PlatformMenuAddItem(int64_t menu, int64_t item, const Text& text);
-void PlatformMenuDestroy(int64_t menu);
 // Shows the menu with its corner one pixel up and left of the cursor; the chosen item or
 // -1. The choice is raised as a menu event of the window.
 int64_t PlatformMenuShow(int64_t menu, int64_t window);

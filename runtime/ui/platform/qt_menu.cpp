@@ -29,8 +29,6 @@ void PlatformMenuAddItem(int64_t menu, int64_t item, const Text& text) {
     parent->addAction(ToQString(text))->setData(QVariant::fromValue(item));
 }
 
-void PlatformMenuDestroy(int64_t menu) { delete MenuOf(menu); }
-
 int64_t PlatformMenuShow(int64_t menu, int64_t window) {
   QMenu* popup = MenuOf(menu);
   QWidget* owner = WidgetOf(window);

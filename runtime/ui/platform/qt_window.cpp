@@ -54,6 +54,11 @@ class ToolkitWindow final : public QWidget {
     }
   }
 
+  void paintEvent(QPaintEvent* event) override {
+    QWidget::paintEvent(event);
+    EventRaise(kEventRepaint, number_, 0, 0, 0, false);
+  }
+
   void mouseReleaseEvent(QMouseEvent* event) override {
     QWidget::mouseReleaseEvent(event);
     if (childAt(event->position().toPoint())) return;
