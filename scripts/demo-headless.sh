@@ -5,7 +5,7 @@
 # rows from the list's popup menu and starts the download with the toolbar's second
 # button. A screenshot of the screen is taken at each step.
 #
-#   scripts/demo-headless.sh [OUTPUT_FOLDER]      (default: demo-output)
+#   scripts/demo-headless.sh [OUTPUT_FOLDER]      (default: BUILD_FOLDER/demo-output)
 #
 # OUTPUT_FOLDER receives step-NN-*.png, the downloaded pictures (pictures/), the server's
 # request log and Trawl's output. Exits 0 only when every row was downloaded: each
@@ -20,7 +20,7 @@ cd "$(dirname "$0")/.."
 
 build=${TRAWL_BUILD_DIR:-build}
 port=${TRAWL_SERVER_PORT:-8917}
-out=${1:-demo-output}
+out=${1:-$build/demo-output}
 
 scripts/install-deps.sh
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -88,7 +88,7 @@ echo "virtual screen $DISPLAY"
 "$build/tools/catalogue-server/trawl-catalogue-server" --port "$port" \
   >"$work/server.out" 2>"$out/server.log" &
 pids+=($!)
-wait_for 10 "the catalogue server (see $out/server.log)" grep -q '^listening on ' "$work/server.out"
+wait_for 10 "the catalogue server (see $out/server.log)" grep -qs '^listening on ' "$work/server.out"
 
 # What the run must produce: one file per catalogue entry, named album_file, which is
 # not the served picture any more once it has been marked.
