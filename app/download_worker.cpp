@@ -42,22 +42,6 @@ bool IsDownloading(int64_t row) {
          ListGetCellText(kItemList, row, kColumnStatus) == T(TextRole::StatusTextDownloading);
 }
 
-// The row whose worker this is: the first checked row marked downloading, or -1. Every
-// look at a row is a call to the UI thread, so the row that shows the entry is tried
-// first (an entry's handle is its row's position plus one); the scan is the fallback.
-int64_t DownloadingRow(int64_t entry) {
-  int64_t likely = entry - 1;
-  if (likely >= 0 && likely < ListItemCount(kItemList) && IsDownloading(likely) &&
-      ListGetItemValue(kItemList, likely) == entry) {
-    return likely;
-  }
-  int64_t rows = ListItemCount(kItemList);
-  for (int64_t row = 0; row < rows; ++row) {
-    if (IsDownloading(row)) return row;
-  }
-  return -1;
-}
-
 // Writes the data under `path`; false (and no partial file left behind) when the file
 // cannot be created or does not receive every byte.
 bool WriteWholeFile(const Text& path, const uint8_t* data, int64_t size) {
@@ -139,6 +123,20 @@ int32_t FetchEntry(int64_t entry) {
 }
 
 }  // namespace
+
+int64_t DownloadingRow(int64_t entry) {
+  // An entry's handle is its row's position plus one; the scan is the fallback.
+  int64_t likely = entry - 1;
+  if (likely >= 0 && likely < ListItemCount(kItemList) && IsDownloading(likely) &&
+      ListGetItemValue(kItemList, likely) == entry) {
+    return likely;
+  }
+  int64_t rows = ListItemCount(kItemList);
+  for (int64_t row = 0; row < rows; ++row) {
+    if (IsDownloading(row)) return row;
+  }
+  return -1;
+}
 
 int32_t DownloadWorker(int64_t entry) {
   // The event goes out last, after file 1 and image 100 are released, so the next

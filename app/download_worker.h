@@ -14,6 +14,10 @@
 // Thread routine; `entry` is the attached value of the entry's row. Returns 0.
 int32_t DownloadWorker(int64_t entry);
 
+// The row of the entry being downloaded: the first checked row marked downloading, or
+// -1. The entry's own row is looked at first, since every look is a call to the UI thread.
+int64_t DownloadingRow(int64_t entry);
+
 // A file name that stays inside the folder it is joined to: path separators, control
 // characters and characters file systems refuse become "_"; an empty name, "." and ".."
 // become names of their own. Other names come back unchanged.

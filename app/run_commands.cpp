@@ -65,7 +65,7 @@ int CommandStop() {
 int CommandSizeOfEntry() {
   int64_t row = RowToMeasure();
   int64_t size = row < 0 ? 0 : QueryEntrySize(ListGetItemValue(kItemList, row));
-  Text message = size != 0 ? T(TextRole::SizeMessagePrefix) + FormatSize(size, 1) +
+  Text message = size > 0 ? T(TextRole::SizeMessagePrefix) + FormatSize(size, 1) +
                                  T(TextRole::SizeMessageSuffix)
                            : T(TextRole::SizeUnknownText);
   ShowMessageBox(T(TextRole::SizeMessageTitle), message, kMessageInformation);
