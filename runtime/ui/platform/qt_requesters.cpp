@@ -55,6 +55,7 @@ std::vector<ButtonCode> ButtonsOf(int64_t flags) {
 int64_t PlatformMessageBox(const Text& title, const Text& text, int64_t flags) {
   QMessageBox box(IconOf(flags), ToQString(title), ToQString(text), QMessageBox::NoButton,
                   QApplication::activeWindow());
+  box.setTextFormat(Qt::PlainText);  // shown as typed, never as markup
   auto buttons = ButtonsOf(flags);
   for (const ButtonCode& entry : buttons) box.addButton(entry.button);
   box.setWindowModality(Qt::ApplicationModal);

@@ -30,6 +30,7 @@ class Statusbar final : public QWidget {
       auto* label = new QLabel(this);
       label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
       label->setIndent(2);
+      label->setTextFormat(Qt::PlainText);  // texts are shown as typed, never as markup
       label->show();
       fields_.push_back(label);
     }
