@@ -57,34 +57,37 @@ struct UiCall {
   std::mutex lock;
   bool abandoned = false;
   std::function<void()> work;
-  std::promise<void> done;
 };
 
-bool PostToUi(const std::shared_ptr<UiCall>& call) {
+// Posts the call; the returned future is ready once it ran, or broken once the call was
+// dropped (the courier went with the end of a run). Invalid when nothing could be posted.
+std::future<void> PostToUi(const std::shared_ptr<UiCall>& call) {
+  auto done = std::make_shared<std::promise<void>>();
+  std::future<void> finished = done->get_future();
   std::lock_guard lock(courierLock);
-  if (!courier) return false;
+  if (!courier) return {};
   QMetaObject::invokeMethod(
       courier,
-      [call] {
+      [call, done] {
         std::lock_guard running(call->lock);
         if (call->abandoned) return;
         call->work();
-        call->done.set_value();
+        done->set_value();
       },
       Qt::QueuedConnection);
-  return true;
+  return finished;
 }
 
 // Posts `work` to the UI thread and waits for it; false when it was dropped or late.
 bool RunOnUi(std::function<void()> work, std::chrono::milliseconds timeout) {
   auto call = std::make_shared<UiCall>();
   call->work = std::move(work);
-  std::future<void> finished = call->done.get_future();
-  if (!PostToUi(call)) return false;
+  std::future<void> finished = PostToUi(call);
+  if (!finished.valid()) return false;
   if (finished.wait_for(timeout) != std::future_status::ready) {
     std::lock_guard lock(call->lock);  // waits for work already under way
     call->abandoned = true;
-    return finished.wait_for(0s) == std::future_status::ready;
+    if (finished.wait_for(0s) != std::future_status::ready) return false;
   }
   try {
     finished.get();
@@ -269,7 +272,7 @@ bool AppRun::OnUi(std::function<void()> work) {
 void AppRun::OnUiLater(std::function<void()> work) {
   auto call = std::make_shared<UiCall>();
   call->work = std::move(work);
-  EXPECT_TRUE(PostToUi(call)) << "the application is not running";
+  EXPECT_TRUE(PostToUi(call).valid()) << "the application is not running";
 }
 
 bool AppRun::WaitUntil(std::function<bool()> condition, std::chrono::milliseconds timeout) {
