@@ -10,7 +10,6 @@
 #include "app_harness.h"
 #include "app_state.h"
 #include "catalogue_items.h"
-#include "catalogue_query.h"
 #include "report_list.h"
 #include "texts.h"
 
@@ -241,15 +240,6 @@ TEST_F(CatalogueQueryTest, HundredThousandEntriesAreListedWithWholeRowNumbers) {
   EXPECT_EQ(rows[99999][kColumnNumber], u"100000");
   EXPECT_EQ(rows[99999][kColumnName], u"Big_100000.jpg");
   EXPECT_EQ(app_.StatusText(), T(R::WordSeparator) + u"100000" + T(R::CountText));
-}
-
-TEST(RowNumberText, PadsShortNumbersAndKeepsLongOnesWhole) {
-  TextsLoad(TextTable::BuiltIn());
-  const Text pad = T(R::PadCharacter);
-  EXPECT_EQ(RowNumberText(7), pad + pad + pad + u"7");
-  EXPECT_EQ(RowNumberText(123), pad + u"123");
-  EXPECT_EQ(RowNumberText(1000), u"1000");
-  EXPECT_EQ(RowNumberText(12345), u"12345");
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <fstream>
 #include <iterator>
-#include <QMenu>
 #include <QWidget>
 
 #include "app_harness.h"
@@ -13,7 +12,6 @@
 #include "fonts.h"
 #include "gadgets.h"
 #include "main_window.h"
-#include "menus.h"
 #include "program.h"
 #include "report_list.h"
 #include "statusbar.h"
@@ -176,29 +174,6 @@ TEST_F(MainWindowTest, LayoutFollowsTheWindowAndStopsAtTheMinimumSize) {
     EXPECT_EQ(WindowGetInnerHeight(kMainWindow), 320);
     EXPECT_EQ(GadgetBox(kFileProgressBar), (Box{5, 4, 123, 10}));
     EXPECT_EQ(GadgetBox(kBatchProgressBar), (Box{133, 4, 246, 10}));
-  });
-}
-
-TEST_F(MainWindowTest, PopupMenuHoldsThreeSubmenusWithTheirItems) {
-  app_.OnUi([] {
-    auto* popup = reinterpret_cast<QMenu*>(MenuGetHandle(kListPopupMenu));
-    ASSERT_NE(popup, nullptr);
-    std::vector<std::vector<Text>> shape;
-    std::vector<Text> titles;
-    for (QAction* action : popup->actions()) {
-      ASSERT_NE(action->menu(), nullptr) << "only submenus at the top";
-      titles.push_back(action->text().toStdU16String());
-      shape.emplace_back();
-      for (QAction* item : action->menu()->actions()) {
-        EXPECT_FALSE(item->isSeparator());
-        shape.back().push_back(item->text().toStdU16String());
-      }
-    }
-    EXPECT_EQ(titles, (std::vector<Text>{T(R::SubmenuChecks), T(R::SubmenuSizes), T(R::SubmenuQueue)}));
-    ASSERT_EQ(shape.size(), 3u);
-    EXPECT_EQ(shape[0].size(), 4u);
-    EXPECT_EQ(shape[1].size(), 3u);
-    EXPECT_EQ(shape[2], (std::vector<Text>{T(R::StatusTextFailed), T(R::MenuResetAll)}));
   });
 }
 
