@@ -55,6 +55,13 @@ Text LastSegment(const Text& address) {
   return separator == Text::npos ? address : address.substr(separator + 1);
 }
 
+// The list splits a row's text into cells at line feeds, so a name must not hold one.
+Text OnOneLine(Text name) {
+  for (char16_t& unit : name)
+    if (unit == u'\n' || unit == u'\r') unit = u' ';
+  return name;
+}
+
 bool IsElementNamed(const XmlNode* node, const Text& name) {
   return XmlNodeGetKind(node) == kXmlElement && XmlNodeGetName(node) == name;
 }
@@ -86,7 +93,7 @@ class CatalogueWalk {
   }
 
   void Entry(const Text& address) {
-    const Text name = context_ + T(R::NameJoiner) + LastSegment(address);
+    const Text name = OnOneLine(context_ + T(R::NameJoiner) + LastSegment(address));
     const int64_t handle = CatalogueItemsAdd(name, address);
     ++rows_;
     ListAddItem(kItemList, -1, RowNumberText(rows_) + T(R::RowOpening) + name + T(R::RowClosing));

@@ -210,6 +210,24 @@ TEST_F(CatalogueQueryTest, EntriesBeforeTheFirstContextGetAnEmptyContext) {
   app_.OnUi([] { EXPECT_EQ(CatalogueItemsGet(ListGetItemValue(kItemList, 1)).address, u""); });
 }
 
+TEST_F(CatalogueQueryTest, LineBreaksInNamesDoNotShiftTheColumns) {
+  server_.Serve(CataloguePath("/breaks.xml"),
+                "<catalogue><album title=\"Two&#10;Lines\"/><section><group kind=\"pictures\">"
+                "<entry><image src=\"http://h/a&#13;&#10;b.jpg\"/></entry>"
+                "</group></section></catalogue>");
+  app_.Search(Q(Direct("/breaks.xml")));
+  const auto rows = app_.Rows();
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0][kColumnName], u"Two Lines_a  b.jpg");
+  EXPECT_EQ(rows[0][kColumnSize], T(R::SizePlaceholder));
+  EXPECT_EQ(rows[0][kColumnStatus], T(R::StatusTextQueued));
+  app_.OnUi([] {
+    const CatalogueItem item = CatalogueItemsGet(ListGetItemValue(kItemList, 0));
+    EXPECT_EQ(item.name, u"Two Lines_a  b.jpg");
+    EXPECT_EQ(item.address, u"http://h/a\r\nb.jpg") << "the address stays as served";
+  });
+}
+
 TEST_F(CatalogueQueryTest, QueryTextIsDecodedAndUnwrapped) {
   const std::string sample = Direct("/sample.xml");
   // Percent escapes are decoded before the address is recognised.
