@@ -47,7 +47,8 @@ TEST_F(SizeTotalTest, SelectedRowsAddUpWithTheFailurePartAndTheRowCount) {
   Command(kMenuSizeOfSelected);
   // The window takes no input while the sizes are asked for.
   EXPECT_TRUE(app_.WaitUntil([] { return WindowIsDisabled(kMainWindow) != 0; }, 5s));
-  EXPECT_EQ(app_.OnUiValue<int64_t>([] { return GadgetGetProperty(kBatchProgressBar, kProgressMaximum); }), 3);
+  EXPECT_TRUE(app_.WaitUntil(
+      [] { return GadgetGetProperty(kBatchProgressBar, kProgressMaximum) == 3; }, 5s));
   const Text expected = T(R::ManyEntriesLeadSelected) + u"3" + T(R::CountSizeJoiner) +
                         WithUnit(u"2.9", 2) + T(R::SizeTail) +
                         FailurePart(R::FailureLead, u"1", u"4");
