@@ -85,7 +85,7 @@ consteval ClearTable ClearTexts() {
 
   set(R::EmptyQueryMessage, u"Please type a catalogue address or two numbers.");
   set(R::NothingFoundMessage, u"Nothing found.");
-  set(R::CountText, u" pictures found");
+  set(R::CountText, u" found in the catalogue");
   set(R::FirstWrapperMarker, u"trawl://open?target=");
   set(R::SecondWrapperMarker, u"|");
   set(R::WrapperSeparator, u"|");

@@ -147,6 +147,14 @@ class ListDelegate final : public QStyledItemDelegate {
     painter->restore();
   }
 
+  // The grid line takes the cell's bottom pixel row; without room for it, it would hide
+  // underscores and descenders.
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    if (gridLines_) size.rheight() += 2;
+    return size;
+  }
+
   QRect CheckRect(const QStyleOptionViewItem& base, const QModelIndex& index) const {
     QStyleOptionViewItem option(base);
     initStyleOption(&option, index);
