@@ -38,6 +38,8 @@ void CallHook(bool started) {
   if (AppToolkitHook hook = toolkitHook.load()) hook(started);
 }
 
+}  // namespace
+
 void StartServices(int& argc, char** argv) {
   ToolkitInit(argc, argv);
   CallHook(true);
@@ -55,8 +57,7 @@ void StartServices(int& argc, char** argv) {
   NetworkServiceInit();
 }
 
-// Every service's clean-up. Threads still running are neither waited for nor stopped.
-void OrderlyStop() {
+void StopServices() {
   XmlServiceEnd();
   ThreadServiceEnd();
   NetworkEnd();
@@ -72,6 +73,8 @@ void OrderlyStop() {
   CallHook(false);
   ToolkitEnd();
 }
+
+namespace {
 
 // Only the first failing address is reported; after it nothing else is checked.
 bool ConnectivityChecked() {
@@ -141,7 +144,7 @@ int AppMain(int argc, char** argv, const TextTable& texts) {
     WindowSetHidden(kMainWindow, 0, 0);
     RunEventLoop();
   }
-  OrderlyStop();
+  StopServices();
   CatalogueItemsClear();
   return 0;
 }

@@ -11,6 +11,12 @@
 // code, 0 in every case. argc and argv go to the toolkit.
 int AppMain(int argc, char** argv, const TextTable& texts);
 
+// Starts the toolkit and initialises every runtime service, in start-up order; and
+// cleans them all up again. Threads still running are neither waited for nor stopped.
+// AppMain uses both; benchmarks use them to stand up the runtime without the program.
+void StartServices(int& argc, char** argv);
+void StopServices();
+
 // For tests: called on the UI thread with true right after the toolkit has started,
 // before anything is shown, and with false just before it ends. Null: nothing is called.
 using AppToolkitHook = void (*)(bool started);

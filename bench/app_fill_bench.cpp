@@ -19,6 +19,7 @@
 #include "menus.h"
 #include "report_list.h"
 #include "statusbar.h"
+#include "startup.h"
 #include "texts.h"
 #include "toolbar.h"
 #include "toolkit.h"
@@ -39,16 +40,7 @@ class FillBench {
  public:
   FillBench() {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    ToolkitInit(argc_, argv_);
-    EventServiceInit();
-    FontServiceInit();
-    ImageServiceInit();
-    WindowServiceInit();
-    GadgetServiceInit();
-    MenuServiceInit();
-    StatusbarServiceInit();
-    ToolbarServiceInit();
-    XmlServiceInit();
+    StartServices(argc_, argv_);
     server_.Get(R"(/c/(\d+)\.xml)", [](const httplib::Request& request, httplib::Response& response) {
       response.set_content(CatalogueOf(std::stoll(request.matches[1])), "application/xml");
     });

@@ -21,6 +21,7 @@
 #include "menus.h"
 #include "report_list.h"
 #include "statusbar.h"
+#include "startup.h"
 #include "texts.h"
 #include "toolbar.h"
 #include "toolkit.h"
@@ -34,15 +35,7 @@ class WorkerBench {
  public:
   WorkerBench() {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    ToolkitInit(argc_, argv_);
-    EventServiceInit();
-    FontServiceInit();
-    ImageServiceInit();
-    WindowServiceInit();
-    GadgetServiceInit();
-    MenuServiceInit();
-    StatusbarServiceInit();
-    ToolbarServiceInit();
+    StartServices(argc_, argv_);
     TextsLoad(TextTable::BuiltIn());
     BuildMainWindow();
   }
