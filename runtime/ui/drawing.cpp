@@ -76,9 +76,9 @@ int64_t DrawSetFont(int64_t fontHandle) {
     context->text->UseSystemFont();
     return 1;
   }
-  FontSpec spec;
-  if (!FontDescribe(fontHandle, spec)) return 0;
-  context->text->UseFont(spec);
+  FontSpec description;
+  if (!FontDescribe(fontHandle, description)) return 0;
+  context->text->UseFont(description);
   return 1;
 }
 

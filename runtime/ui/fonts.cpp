@@ -36,15 +36,15 @@ void FontServiceEnd() {
 
 int64_t FontLoad(int64_t number, const Text& face, int64_t points, int64_t flags) {
   if (!fonts || face.empty() || points < 1 || points > kMostPoints) return 0;
-  auto spec = std::make_unique<FontSpec>();
-  if (!QtFontResolve(face, spec->face)) return 0;
+  auto description = std::make_unique<FontSpec>();
+  if (!QtFontResolve(face, description->face)) return 0;
   int64_t dpi = screenDpi;
-  spec->pixelHeight = (points * dpi + 36) / 72;
-  spec->flags = flags;
+  description->pixelHeight = (points * dpi + 36) / 72;
+  description->flags = flags;
   FontRecord* record = fonts->Reserve(number);
   if (!record) return 0;
-  FontSpec* font = spec.get();
-  record->handle = std::move(spec);
+  FontSpec* font = description.get();
+  record->handle = std::move(description);
   return reinterpret_cast<intptr_t>(font);
 }
 
@@ -61,12 +61,12 @@ void FontFree(int64_t number) {
     fonts->Release(number);
 }
 
-bool FontDescribe(int64_t handle, FontSpec& spec) {
+bool FontDescribe(int64_t handle, FontSpec& description) {
   if (!fonts || handle == 0) return false;
   bool found = false;
   fonts->ForEach([&](int64_t, FontRecord& record) {
     if (!found && reinterpret_cast<intptr_t>(record.handle.get()) == handle) {
-      spec = *record.handle;
+      description = *record.handle;
       found = true;
     }
   });

@@ -38,6 +38,6 @@ int64_t FontGetHandle(int64_t number);
 // Releases a font; -1 releases every font.
 void FontFree(int64_t number);
 // Copies the description behind a live font handle; false when no font has that handle.
-bool FontDescribe(int64_t handle, FontSpec& spec);
+bool FontDescribe(int64_t handle, FontSpec& description);
 // The pixels per inch used for the character heights.
 int64_t FontScreenDpi();

@@ -6,9 +6,9 @@ namespace {
 using FontsTest = ImagesTest;
 
 FontSpec Describe(int64_t handle) {
-  FontSpec spec;
-  EXPECT_TRUE(FontDescribe(handle, spec));
-  return spec;
+  FontSpec description;
+  EXPECT_TRUE(FontDescribe(handle, description));
+  return description;
 }
 
 int64_t WidthWith(int64_t font, const Text& text) {
@@ -26,19 +26,19 @@ TEST_F(FontsTest, MarkFontIsDejaVuSansBoldAtTheScreensPixelsPerInch) {
   int64_t handle = FontLoad(1, u"DejaVu Sans", 216, kFontBold);
   ASSERT_NE(handle, 0);
   EXPECT_EQ(FontGetHandle(1), handle);
-  FontSpec spec = Describe(handle);
-  EXPECT_EQ(spec.face, u"DejaVu Sans");
-  EXPECT_EQ(spec.pixelHeight, 288);
-  EXPECT_EQ(spec.flags, kFontBold);
+  FontSpec description = Describe(handle);
+  EXPECT_EQ(description.face, u"DejaVu Sans");
+  EXPECT_EQ(description.pixelHeight, 288);
+  EXPECT_EQ(description.flags, kFontBold);
   EXPECT_EQ(Describe(FontLoad(2, u"DejaVu Sans", 10, 0)).pixelHeight, 13);  // 13.33 rounded
 }
 
 TEST_F(FontsTest, UnknownFaceFallsBackToAnInstalledSansFace) {
   int64_t handle = FontLoad(3, u"No Such Face 7f3a", 20, 0);
   ASSERT_NE(handle, 0);
-  FontSpec spec = Describe(handle);
-  EXPECT_NE(spec.face, u"No Such Face 7f3a");
-  EXPECT_EQ(spec.face, Describe(FontLoad(4, u"sans-serif", 20, 0)).face);
+  FontSpec description = Describe(handle);
+  EXPECT_NE(description.face, u"No Such Face 7f3a");
+  EXPECT_EQ(description.face, Describe(FontLoad(4, u"sans-serif", 20, 0)).face);
   EXPECT_GT(WidthWith(handle, u"Trawl"), 0);
 }
 
@@ -58,8 +58,8 @@ TEST_F(FontsTest, BadRequestsFailAndTheTableReleases) {
   EXPECT_EQ(FontLoad(1, u"DejaVu Sans", 5000, 0), 0);
   EXPECT_EQ(FontLoad(-2, u"DejaVu Sans", 12, 0), 0);
   EXPECT_EQ(FontGetHandle(1), 0);
-  FontSpec spec;
-  EXPECT_FALSE(FontDescribe(12345, spec));
+  FontSpec description;
+  EXPECT_FALSE(FontDescribe(12345, description));
 
   FontLoad(1, u"DejaVu Sans", 12, 0);
   FontLoad(1, u"DejaVu Sans", 24, 0);  // replaces the first
@@ -68,9 +68,9 @@ TEST_F(FontsTest, BadRequestsFailAndTheTableReleases) {
   EXPECT_NE(dynamic, 0);
   FontFree(1);
   EXPECT_EQ(FontGetHandle(1), 0);
-  EXPECT_TRUE(FontDescribe(dynamic, spec));
+  EXPECT_TRUE(FontDescribe(dynamic, description));
   FontFree(-1);
-  EXPECT_FALSE(FontDescribe(dynamic, spec));
+  EXPECT_FALSE(FontDescribe(dynamic, description));
 }
 
 }  // namespace

@@ -44,15 +44,15 @@ bool QtFontEnsureApplication() {
   return application != nullptr;
 }
 
-QFont QtFontFromSpec(const FontSpec& spec) {
-  QFont font(ToQString(spec.face));
+QFont QtFontFromSpec(const FontSpec& description) {
+  QFont font(ToQString(description.face));
   font.setStyleHint(QFont::SansSerif);
-  font.setPixelSize(static_cast<int>(std::max<int64_t>(1, spec.pixelHeight)));
-  font.setBold((spec.flags & kFontBold) != 0);
-  font.setItalic((spec.flags & kFontItalic) != 0);
-  font.setUnderline((spec.flags & kFontUnderline) != 0);
-  font.setStrikeOut((spec.flags & kFontStrikeOut) != 0);
-  if (spec.flags & kFontHighQuality)
+  font.setPixelSize(static_cast<int>(std::max<int64_t>(1, description.pixelHeight)));
+  font.setBold((description.flags & kFontBold) != 0);
+  font.setItalic((description.flags & kFontItalic) != 0);
+  font.setUnderline((description.flags & kFontUnderline) != 0);
+  font.setStrikeOut((description.flags & kFontStrikeOut) != 0);
+  if (description.flags & kFontHighQuality)
     font.setStyleStrategy(QFont::StyleStrategy(QFont::PreferAntialias | QFont::PreferQuality));
   return font;
 }

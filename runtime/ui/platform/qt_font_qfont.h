@@ -5,6 +5,6 @@
 
 #include "fonts.h"
 
-QFont QtFontFromSpec(const FontSpec& spec);
+QFont QtFontFromSpec(const FontSpec& description);
 // The platform's system font, used until a drawing selects another.
 QFont QtFontSystem();

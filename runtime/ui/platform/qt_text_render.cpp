@@ -55,7 +55,7 @@ TextRenderer::~TextRenderer() = default;
 
 bool TextRenderer::Available() { return QGuiApplication::instance() != nullptr; }
 
-void TextRenderer::UseFont(const FontSpec& spec) { impl_->font = QtFontFromSpec(spec); }
+void TextRenderer::UseFont(const FontSpec& description) { impl_->font = QtFontFromSpec(description); }
 void TextRenderer::UseSystemFont() { impl_->font = QtFontSystem(); }
 
 int64_t TextRenderer::Width(const Text& text) const {

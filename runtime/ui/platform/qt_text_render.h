@@ -30,7 +30,7 @@ class TextRenderer {
   // False when no GUI application exists (nothing can be measured or rendered then).
   static bool Available();
 
-  void UseFont(const FontSpec& spec);
+  void UseFont(const FontSpec& description);
   void UseSystemFont();
   int64_t Width(const Text& text) const;
   int64_t Height(const Text& text) const;
