@@ -4,6 +4,7 @@
 #include "catalogue_items.h"
 #include "gadgets.h"
 #include "http.h"
+#include "item_rows.h"
 #include "memory.h"
 #include "report_list.h"
 #include "statusbar.h"
@@ -19,8 +20,6 @@ constexpr int64_t kWrapperLength = 20;  // what the unwrapping drops, wherever t
 constexpr int kDecodeUtf8 = 2;
 constexpr int64_t kCatalogueDocument = 1;
 constexpr int64_t kRowNumberWidth = 4;
-
-void ShowStatus(R role) { StatusbarSetText(kMainStatusbar, kStatusField, T(role), 0); }
 
 Text Unwrapped(Text query) {
   if (TextFind(query, T(R::FirstWrapperMarker)) == 0) return query;
@@ -166,10 +165,10 @@ int RunCatalogueQuery() {
   if (GadgetFocused() != kSearchField) return 0;
   const Text query = UrlDecode(GadgetGetText(kSearchField), kDecodeUtf8);
   if (query.empty()) {
-    ShowStatus(R::EmptyQueryMessage);
+    ShowMessage(R::EmptyQueryMessage);
     return 0;
   }
   const Text address = CatalogueAddressOf(query);
-  if (address.empty() || !FoundAt(address)) ShowStatus(R::NothingFoundMessage);
+  if (address.empty() || !FoundAt(address)) ShowMessage(R::NothingFoundMessage);
   return 0;
 }

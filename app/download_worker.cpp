@@ -13,6 +13,7 @@
 #include "gadgets.h"
 #include "http.h"
 #include "images.h"
+#include "item_rows.h"
 #include "memory.h"
 #include "report_list.h"
 #include "size_query.h"
@@ -33,13 +34,6 @@ constexpr double kOffsetFactor = 0.707 / 2.0;
 bool IsRefused(char16_t c) {
   return c < 0x20 || c == 0x7F || c == u'/' || c == u'\\' || c == u':' || c == u'*' ||
          c == u'?' || c == u'"' || c == u'<' || c == u'>' || c == u'|';
-}
-
-bool IsChecked(int64_t row) { return (ListGetItemFlags(kItemList, row) & kListItemChecked) != 0; }
-
-bool IsDownloading(int64_t row) {
-  return IsChecked(row) &&
-         ListGetCellText(kItemList, row, kColumnStatus) == T(TextRole::StatusTextDownloading);
 }
 
 // Writes the data under `path`; false (and no partial file left behind) when the file
@@ -127,15 +121,11 @@ int32_t FetchEntry(int64_t entry) {
 int64_t DownloadingRow(int64_t entry) {
   // An entry's handle is its row's position plus one; the scan is the fallback.
   int64_t likely = entry - 1;
-  if (likely >= 0 && likely < ListItemCount(kItemList) && IsDownloading(likely) &&
+  if (likely >= 0 && likely < ListItemCount(kItemList) && RowIsDownloading(likely) &&
       ListGetItemValue(kItemList, likely) == entry) {
     return likely;
   }
-  int64_t rows = ListItemCount(kItemList);
-  for (int64_t row = 0; row < rows; ++row) {
-    if (IsDownloading(row)) return row;
-  }
-  return -1;
+  return FirstRow(RowIsDownloading);
 }
 
 int32_t DownloadWorker(int64_t entry) {

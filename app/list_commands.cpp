@@ -4,10 +4,10 @@
 #include "catalogue_items.h"
 #include "events.h"
 #include "gadgets.h"
+#include "item_rows.h"
 #include "menus.h"
 #include "report_list.h"
 #include "requesters.h"
-#include "statusbar.h"
 #include "texts.h"
 #include "toolbar.h"
 #include "windows.h"
@@ -31,21 +31,9 @@ void RewriteFlags(FlagsFor flagsFor) {
 
 void Requeue(int64_t row, int64_t flags) {
   ListSetItemFlags(kItemList, row, flags);
-  ListSetCellColor(kItemList, row, kListColourText, kColourBlack, kColumnStatus);
-  ListSetCellText(kItemList, row, T(R::StatusTextQueued), kColumnStatus);
+  SetRowStatusColour(row, kColourBlack);
+  SetRowStatus(row, R::StatusTextQueued);
   ListSetCellText(kItemList, row, T(R::SizePlaceholder), kColumnSize);
-}
-
-void ResetProgressBars() {
-  GadgetSetValue(kFileProgressBar, 0);
-  GadgetSetValue(kBatchProgressBar, 0);
-}
-
-bool AnyRowChecked() {
-  const int64_t rows = ListItemCount(kItemList);
-  for (int64_t row = 0; row < rows; ++row)
-    if (ListGetItemFlags(kItemList, row) & kListItemChecked) return true;
-  return false;
 }
 
 }  // namespace
@@ -55,7 +43,7 @@ int CommandClear() {
   ListRemoveAllItems(kItemList);
   ResetProgressBars();
   SetControlState(kControlsCleared);
-  StatusbarSetText(kMainStatusbar, kStatusField, T(R::NeutralText), 0);
+  ShowMessage(R::NeutralText);
   return 0;
 }
 
@@ -89,7 +77,7 @@ int CommandRequeueFailed() {
   ListSetRedraw(kItemList, 0);
   const int64_t rows = ListItemCount(kItemList);
   for (int64_t row = 0; row < rows; ++row) {
-    if (ListGetCellText(kItemList, row, kColumnStatus) != T(R::StatusTextFailed)) continue;
+    if (!RowHasStatus(row, R::StatusTextFailed)) continue;
     Requeue(row, kListItemChecked);
     SetDownloadEnabled(true);
   }
@@ -135,7 +123,7 @@ int CommandListClick() {
   const int64_t type = EventCurrentType();
   if (type == kGadgetRightClick && ListItemCount(kItemList) > 0)
     MenuShowPopup(kListPopupMenu, WindowGetHandle(kMainWindow));
-  if (type == kGadgetClicked) SetDownloadEnabled(AnyRowChecked());
+  if (type == kGadgetClicked) SetDownloadEnabled(FirstRow(RowIsChecked) >= 0);
   ToolbarInvalidate(kMainToolbar);
   return 0;
 }

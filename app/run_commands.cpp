@@ -3,27 +3,22 @@
 #include "app_state.h"
 #include "catalogue_items.h"
 #include "gadgets.h"
+#include "item_rows.h"
 #include "report_list.h"
 #include "requesters.h"
 #include "size_query.h"
-#include "statusbar.h"
 #include "texts.h"
 #include "threads.h"
 #include "worker_events.h"
 
 namespace {
 
-void ShowMessage(TextRole message) { StatusbarSetText(kMainStatusbar, kStatusField, T(message), 0); }
-
 int64_t CountQueuedCheckedRows() {
   int64_t rows = ListItemCount(kItemList);
   int64_t records = CatalogueItemsCount();
   int64_t count = 0;
   for (int64_t row = 0; row < rows && row < records; ++row) {
-    if ((ListGetItemFlags(kItemList, row) & kListItemChecked) &&
-        ListGetCellText(kItemList, row, kColumnStatus) == T(TextRole::StatusTextQueued)) {
-      ++count;
-    }
+    if (RowIsQueued(row)) ++count;
   }
   return count;
 }

@@ -6,10 +6,10 @@
 #include "catalogue_items.h"
 #include "gadgets.h"
 #include "http.h"
+#include "item_rows.h"
 #include "keyboard.h"
 #include "report_list.h"
 #include "requesters.h"
-#include "statusbar.h"
 #include "texts.h"
 #include "threads.h"
 #include "windows.h"
@@ -181,7 +181,7 @@ void EndTotal(const Text& message, bool cancelled) {
   if (!cancelled) GadgetSetValue(kBatchProgressBar, 0);
   ShowMessageBox(T(TextRole::SizeTotalTitle), message, kMessageInformation);
   if (cancelled) GadgetSetValue(kBatchProgressBar, 0);
-  StatusbarSetText(kMainStatusbar, kStatusField, T(TextRole::NeutralText), 0);
+  ShowMessage(TextRole::NeutralText);
   WindowSetDisabled(kMainWindow, 0);
 }
 

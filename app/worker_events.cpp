@@ -6,8 +6,8 @@
 #include "download_worker.h"
 #include "events.h"
 #include "gadgets.h"
+#include "item_rows.h"
 #include "report_list.h"
-#include "statusbar.h"
 #include "texts.h"
 #include "threads.h"
 #include "toolbar.h"
@@ -15,37 +15,6 @@
 namespace {
 
 std::atomic<bool> workerPending{false};
-
-bool IsChecked(int64_t row) { return (ListGetItemFlags(kItemList, row) & kListItemChecked) != 0; }
-
-bool HasStatus(int64_t row, TextRole status) {
-  return ListGetCellText(kItemList, row, kColumnStatus) == T(status);
-}
-
-bool IsQueued(int64_t row) { return IsChecked(row) && HasStatus(row, TextRole::StatusTextQueued); }
-
-bool IsDownloading(int64_t row) {
-  return IsChecked(row) && HasStatus(row, TextRole::StatusTextDownloading);
-}
-
-// First row from 0 for which the test holds, or -1.
-int64_t FirstRow(bool (*test)(int64_t)) {
-  int64_t rows = ListItemCount(kItemList);
-  for (int64_t row = 0; row < rows; ++row) {
-    if (test(row)) return row;
-  }
-  return -1;
-}
-
-void SetStatus(int64_t row, TextRole status) {
-  ListSetCellText(kItemList, row, T(status), kColumnStatus);
-}
-
-void SetStatusColour(int64_t row, uint32_t colour) {
-  ListSetCellColor(kItemList, row, kListColourText, colour, kColumnStatus);
-}
-
-void ShowMessage(TextRole message) { StatusbarSetText(kMainStatusbar, kStatusField, T(message), 0); }
 
 // The row is already marked downloading. A worker that cannot be started reports a
 // failure like one that ran, so that the run goes on instead of waiting for ever.
@@ -66,11 +35,11 @@ void EndRun() {
 int StartNextEntry() {
   workerPending = false;
   DownloadActive = 1;
-  int64_t finished = FirstRow(IsDownloading);
-  if (finished >= 0) SetStatus(finished, TextRole::StatusTextDone);
-  int64_t next = FirstRow(IsQueued);
+  int64_t finished = FirstRow(RowIsDownloading);
+  if (finished >= 0) SetRowStatus(finished, TextRole::StatusTextDone);
+  int64_t next = FirstRow(RowIsQueued);
   if (next >= 0) {
-    SetStatus(next, TextRole::StatusTextDownloading);
+    SetRowStatus(next, TextRole::StatusTextDownloading);
     StartWorker(next);
     return 0;
   }
@@ -84,14 +53,14 @@ int EntryFailed() {
   ShowMessage(TextRole::EntryFailedMessage);
   int64_t rows = ListItemCount(kItemList);
   for (int64_t row = 0; row < rows; ++row) {
-    if (!IsChecked(row)) continue;
-    if (HasStatus(row, TextRole::StatusTextDownloading)) {
-      SetStatusColour(row, kColourRed);
-      SetStatus(row, TextRole::StatusTextFailed);
+    if (!RowIsChecked(row)) continue;
+    if (RowHasStatus(row, TextRole::StatusTextDownloading)) {
+      SetRowStatusColour(row, kColourRed);
+      SetRowStatus(row, TextRole::StatusTextFailed);
     }
-    if (HasStatus(row, TextRole::StatusTextQueued)) {
-      SetStatusColour(row, kColourBlue);
-      SetStatus(row, TextRole::StatusTextDownloading);
+    if (RowHasStatus(row, TextRole::StatusTextQueued)) {
+      SetRowStatusColour(row, kColourBlue);
+      SetRowStatus(row, TextRole::StatusTextDownloading);
       StartWorker(row);
       return 0;
     }
@@ -102,14 +71,13 @@ int EntryFailed() {
 
 int RunStopped() {
   workerPending = false;
-  GadgetSetValue(kFileProgressBar, 0);
-  GadgetSetValue(kBatchProgressBar, 0);
+  ResetProgressBars();
   DownloadActive = 0;
-  int64_t row = FirstRow(IsDownloading);
+  int64_t row = FirstRow(RowIsDownloading);
   if (row >= 0) {
     ListSetItemFlags(kItemList, row, ListGetItemFlags(kItemList, row) | kListItemChecked);
-    SetStatusColour(row, kColourBlack);
-    SetStatus(row, TextRole::StatusTextQueued);
+    SetRowStatusColour(row, kColourBlack);
+    SetRowStatus(row, TextRole::StatusTextQueued);
   }
   return 0;
 }

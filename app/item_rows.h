@@ -1,0 +1,29 @@
+#pragma once
+// The list's rows and the run's displays as the commands, handlers and workers read and
+// write them: a row's check and status, the first row that passes a test, the status
+// cell and its colour, the message field and the two progress bars. Statuses are
+// compared exactly with the status texts of the text table.
+//
+// Thread safety: reads, the message field and the bars may be used from any thread (the
+// toolkit carries a worker's call over to the UI thread); statuses and colours are
+// written on the UI thread only.
+#include <cstdint>
+
+#include "texts.h"
+
+bool RowIsChecked(int64_t row);
+bool RowHasStatus(int64_t row, TextRole status);
+bool RowIsQueued(int64_t row);       // checked, and its status is the queued text
+bool RowIsDownloading(int64_t row);  // checked, and its status is the downloading text
+
+// The first row, from row 0 on, for which the test holds; -1 when none does. The row
+// count is read once.
+int64_t FirstRow(bool (*test)(int64_t row));
+
+void SetRowStatus(int64_t row, TextRole status);
+void SetRowStatusColour(int64_t row, uint32_t colour);
+
+// Field 0 of the status bar.
+void ShowMessage(TextRole message);
+// The file bar and the batch bar back to 0.
+void ResetProgressBars();
