@@ -76,6 +76,15 @@ class ObjectTable {
     dynamicIndex_.erase(it);
   }
 
+  // The release operation of a kind whose records hold nothing to close beyond what
+  // resetting them frees: -1 releases every object, any other value that one.
+  void ReleaseOneOrAll(int64_t value) {
+    if (value == kDynamicNumber)
+      ReleaseAll();
+    else
+      Release(value);
+  }
+
   // Calls the release routine for every live object: numbered ones in increasing order,
   // then dynamic ones, the newest first.
   void ReleaseAll() {

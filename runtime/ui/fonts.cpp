@@ -54,11 +54,7 @@ int64_t FontGetHandle(int64_t number) {
 }
 
 void FontFree(int64_t number) {
-  if (!fonts) return;
-  if (number == kDynamicNumber)
-    fonts->ReleaseAll();
-  else
-    fonts->Release(number);
+  if (fonts) fonts->ReleaseOneOrAll(number);
 }
 
 bool FontDescribe(int64_t handle, FontSpec& description) {

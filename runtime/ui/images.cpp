@@ -289,11 +289,7 @@ int64_t ImageGetHeight(int64_t image) {
 }
 
 void ImageFree(int64_t image) {
-  if (!images) return;
-  if (image == kDynamicNumber)
-    images->ReleaseAll();
-  else
-    images->Release(image);
+  if (images) images->ReleaseOneOrAll(image);
 }
 
 int64_t ImageSave(int64_t image, const Text& path, int64_t format, int64_t quality,
