@@ -1,8 +1,8 @@
 #pragma once
 // The application's globals and the fixed numbers of its main window.
 //
-// Thread safety: DownloadActive and StopRequested are read and written by the UI thread
-// and the workers without locks, hence atomic. ProgramFolder and DownloadFolder are
+// Thread safety: DownloadActive, StopRequested and ShutdownRequested are read and written
+// by the UI thread and the workers without locks, hence atomic. ProgramFolder and DownloadFolder are
 // written on the UI thread only (at start-up and by the folder command, which is
 // disabled during a run) and read by the download worker.
 #include <atomic>
@@ -14,6 +14,7 @@ extern Text ProgramFolder;   // the program's own folder, with a trailing separa
 extern Text DownloadFolder;  // where downloads go, with a trailing separator
 extern std::atomic<int64_t> DownloadActive;  // 1 while a download run is in progress
 extern std::atomic<int64_t> StopRequested;   // 1 once the user pressed stop
+extern std::atomic<int64_t> ShutdownRequested;  // 1 once the main window was closed
 
 // Zeroes the globals (start-up step one); the folders become empty.
 void AppStateReset();

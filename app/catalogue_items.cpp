@@ -31,10 +31,11 @@ int64_t CatalogueItemsCount() {
   return static_cast<int64_t>(items.size());
 }
 
-int CatalogueItemsSelect(int64_t handle) {
+int CatalogueItemsSelect(int64_t handle, CatalogueItem* record) {
   std::lock_guard lock(itemsLock);
   if (!IsHandle(handle)) return 0;
   current = handle;
+  if (record) *record = items[static_cast<size_t>(handle - 1)];
   return 1;
 }
 

@@ -23,8 +23,9 @@ int64_t CatalogueItemsAdd(const Text& name, const Text& address);
 int64_t CatalogueItemsCount();
 
 // Makes the record of `handle` current; 0 (and nothing changes) for a handle that does
-// not belong to a record, else 1.
-int CatalogueItemsSelect(int64_t handle);
+// not belong to a record, else 1. With `record`, a copy of it is taken under the same
+// lock, so another thread selecting meanwhile cannot hand over the wrong one.
+int CatalogueItemsSelect(int64_t handle, CatalogueItem* record = nullptr);
 // The current record's handle, 0 when there is none.
 int64_t CatalogueItemsCurrent();
 // A copy of the current record (empty fields when there is none).

@@ -5,6 +5,7 @@
 #include "gadgets.h"
 #include "http.h"
 #include "item_rows.h"
+#include "main_window.h"
 #include "memory.h"
 #include "report_list.h"
 #include "statusbar.h"
@@ -20,6 +21,8 @@ constexpr int64_t kWrapperLength = 20;  // what the unwrapping drops, wherever t
 constexpr int kDecodeUtf8 = 2;
 constexpr int64_t kCatalogueDocument = 1;
 constexpr int64_t kRowNumberWidth = 4;
+// A longer answer is no catalogue of ours; the limit keeps a server from filling memory.
+constexpr int64_t kCatalogueSizeLimit = int64_t{256} << 20;
 
 Text Unwrapped(Text query) {
   if (TextFind(query, T(R::FirstWrapperMarker)) == 0) return query;
@@ -111,7 +114,7 @@ class CatalogueWalk {
 };
 
 bool ParseAnswer(const Text& address) {
-  uint8_t* answer = FetchToMemoryBlock(address, 0);
+  uint8_t* answer = FetchToMemoryBlock(address, 0, kDefaultUserAgent, kCatalogueSizeLimit);
   if (!answer) return false;
   const int64_t made = XmlParseMemory(kCatalogueDocument, answer, MemorySize(answer), 0);
   MemoryFree(answer);
@@ -157,6 +160,7 @@ void FillCatalogue(const Text& address) {
   if (CatalogueItemsCount() > 0)
     StatusbarSetText(kMainStatusbar, kStatusField,
                      T(R::WordSeparator) + TextFromInt(CatalogueItemsCount()) + T(R::CountText), 0);
+  FitNumberColumn();
   ListSetRedraw(kItemList, 1);
   XmlFree(kCatalogueDocument);
 }

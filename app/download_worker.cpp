@@ -1,20 +1,19 @@
 #include "download_worker.h"
 
 #include <cmath>
-#include <cstdio>
 #include <random>
 
 #include "app_state.h"
 #include "catalogue_items.h"
 #include "drawing.h"
 #include "events.h"
-#include "files.h"
 #include "fonts.h"
 #include "gadgets.h"
 #include "http.h"
 #include "images.h"
 #include "item_rows.h"
 #include "memory.h"
+#include "replace_file.h"
 #include "report_list.h"
 #include "size_query.h"
 #include "texts.h"
@@ -23,7 +22,6 @@
 namespace {
 
 constexpr int64_t kPollingMs = 125;
-constexpr int64_t kSavedFile = 1;
 constexpr int64_t kPicture = 100;
 constexpr double kMarkAngle = 45.0;
 constexpr uint32_t kMarkColour = 0x0000FF;  // red
@@ -34,19 +32,6 @@ constexpr double kOffsetFactor = 0.707 / 2.0;
 bool IsRefused(char16_t c) {
   return c < 0x20 || c == 0x7F || c == u'/' || c == u'\\' || c == u':' || c == u'*' ||
          c == u'?' || c == u'"' || c == u'<' || c == u'>' || c == u'|';
-}
-
-// Writes the data under `path`; false (and no partial file left behind) when the file
-// cannot be created or does not receive every byte.
-bool WriteWholeFile(const Text& path, const uint8_t* data, int64_t size) {
-  if (FileCreate(kSavedFile, path) == 0) return false;
-  int64_t written = FileWrite(kSavedFile, data, size);
-  FileClose(kSavedFile);
-  // Small data wait in the file's buffer until the close, so the size on disk is the
-  // only witness of a complete write.
-  if (written == size && PathSize(path) == size) return true;
-  std::remove(TextToUtf8(path).c_str());
-  return false;
 }
 
 int JpegQuality() {
@@ -80,7 +65,8 @@ int32_t SaveEntry(int64_t entry, const uint8_t* data, int64_t size) {
   if (row < 0) return kEventEntryFailed;
   ListSetCellText(kItemList, row, GroupDigits(size), kColumnSize);
   Text path = DownloadFolder + SafeFileName(ListGetCellText(kItemList, row, kColumnName));
-  if (!WriteWholeFile(path, data, size)) return kEventEntryFailed;
+  // A copy that cannot be written whole must not cost the good file already there.
+  if (!ReplaceFileWhole(path, data, size)) return kEventEntryFailed;
   MarkPicture(path);
   GadgetSetValue(kFileProgressBar, 0);
   GadgetSetValue(kBatchProgressBar, GadgetGetValue(kBatchProgressBar) + 1);
@@ -108,10 +94,12 @@ int32_t FollowTransfer(int64_t entry, int64_t transfer, int64_t expected) {
 }
 
 int32_t FetchEntry(int64_t entry) {
-  int64_t expected = QueryEntrySize(entry);
+  int64_t expected = QueryEntrySize(entry, &StopRequested);
+  // A stop that came during the header request ends the entry before its fetch begins.
+  if (StopRequested != 0) return kEventEntryAborted;
   Text address = CatalogueItemsGet(entry).address;
   if (address.empty()) return kEventEntryFailed;
-  int64_t transfer = FetchToMemory(address, kFetchAsync);
+  int64_t transfer = FetchToMemory(address, kFetchAsync, kDefaultUserAgent, kPictureSizeLimit);
   if (transfer == 0) return kEventEntryFailed;
   return FollowTransfer(entry, transfer, expected);
 }

@@ -4,12 +4,18 @@
 // it and stores it again strongly compressed, advances the batch bar and posts exactly
 // one of the entry events (done, failed, aborted) as its last action.
 //
-// Thread safety: one worker runs at a time (file 1 and image 100 are its own). It reads
+// A picture is written beside its file and renamed over it once complete, so a failed
+// save leaves the file that was there before untouched. Bodies over kPictureSizeLimit
+// fail the entry.
+//
+// Thread safety: one worker runs at a time (image 100 is its own). It reads
 // StopRequested and DownloadFolder and calls the toolkit, which carries its calls out on
 // the UI thread; row statuses are left to the event handlers on the UI thread.
 #include <cstdint>
 
 #include "text.h"
+
+constexpr int64_t kPictureSizeLimit = int64_t{1} << 30;
 
 // Thread routine; `entry` is the attached value of the entry's row. Returns 0.
 int32_t DownloadWorker(int64_t entry);

@@ -1,11 +1,13 @@
 #include "main_window.h"
 
+#include <algorithm>
 #include <initializer_list>
 #include <utility>
 
 #include "app_state.h"
 #include "gadgets.h"
 #include "images.h"
+#include "item_rows.h"
 #include "menus.h"
 #include "report_list.h"
 #include "statusbar.h"
@@ -27,6 +29,7 @@ constexpr int64_t kStatusFieldWidth = 240;
 constexpr int64_t kFirstColumnWidth = 56;
 constexpr int64_t kItemListFlags =
     kListCheckboxes | kListMultiSelect | kListGridLines | kListFullRowSelect;  // 0x40010005
+constexpr uint32_t kListCheckImageBits = kListStateUnchecked | kListStateChecked;
 constexpr int64_t kShortcutReturn = 13;
 constexpr int64_t kShortcutSelectAll = kShortcutControl | 0x41;  // Control+A
 
@@ -145,13 +148,23 @@ int LayoutMainWindow() {
   return 0;
 }
 
+void FitNumberColumn() {
+  const int64_t rows = ListItemCount(kItemList);
+  if (rows == 0) return;
+  const int64_t needed = ListGetCellWidth(kItemList, rows - 1, kColumnNumber);
+  ListSetColumnWidth(kItemList, kColumnNumber, std::max(kFirstColumnWidth, needed));
+}
+
 int64_t MainWindowFilter(int64_t, uint32_t message, uint64_t, int64_t lParam) {
   if (message != kMessageNotify || lParam == 0) return kFilterDefault;
   const auto* notice = reinterpret_cast<const ListChangeNotice*>(lParam);
+  if (notice->fromHandle != itemListHandle || notice->code != kListNotifyItemChanging ||
+      notice->changedMask != kListFieldState)
+    return kFilterDefault;
   const bool checkboxOnly = notice->newState == kListStateUnchecked ||
                             notice->newState == kListStateChecked;
-  if (notice->fromHandle == itemListHandle && notice->code == kListNotifyItemChanging &&
-      notice->changedMask == kListFieldState && checkboxOnly && DownloadActive != 0)
-    return 1;
+  if (checkboxOnly && DownloadActive != 0) return 1;
+  const bool checkChanges = ((notice->newState ^ notice->oldState) & kListCheckImageBits) != 0;
+  if (checkChanges && RowIsDownloading(notice->row)) return 1;
   return kFilterDefault;
 }

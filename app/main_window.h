@@ -15,7 +15,12 @@ void BuildMainWindow();
 // progress panel and its two bars to the window's inner size. Returns 0.
 int LayoutMainWindow();
 
+// Sizes the number column to the widest row number (the last row's) after a fill, never
+// below its initial width, so that five digits and more are not cut off.
+void FitNumberColumn();
+
 // Filter of window 0: while a run is active, refuses the user's checkbox toggles of rows
-// that are neither selected nor focused.
+// that are neither selected nor focused; and at any time refuses toggling the row being
+// downloaded, whose worker finds its row by that check.
 int64_t MainWindowFilter(int64_t platformWindow, uint32_t message, uint64_t wParam,
                          int64_t lParam);

@@ -23,9 +23,12 @@ int64_t CountQueuedCheckedRows() {
   return count;
 }
 
-// The row the single-entry size command measures: the first selected one, else row 0;
-// -1 in an empty list.
+// The row the single-entry size command measures: the one the popup was opened on (a
+// right click focuses and selects it), else the first selected one, else row 0; -1 in an
+// empty list.
 int64_t RowToMeasure() {
+  int64_t focused = ListGetFocusedRow(kItemList);
+  if (focused >= 0 && (ListGetItemFlags(kItemList, focused) & kListItemSelected)) return focused;
   int64_t selected = GadgetGetValue(kItemList);
   if (selected >= 0) return selected;
   return ListItemCount(kItemList) > 0 ? 0 : -1;
@@ -53,7 +56,9 @@ int CommandDownload() {
 int CommandStop() {
   StopRequested = 1;
   DownloadActive = 0;
-  SetControlState(kControlsIdle);
+  // The stopped worker may take a moment to wind down, and a run cannot start before it
+  // has: the download button waits for RunStopped instead of ignoring presses.
+  SetControlState(DownloadWorkerPending() ? kControlsIdle | kControlDownload : kControlsIdle);
   return 0;
 }
 

@@ -64,17 +64,24 @@ int64_t RemoteSizeFromHeaders(TextView headers) {
   return size;
 }
 
-int64_t QueryRemoteSizeOf(const Text& address) {
+int64_t QueryRemoteSizeOf(const Text& address, const std::atomic<int64_t>* abortWhenSet) {
   if (address.empty()) return 0;
-  return RemoteSizeFromHeaders(FetchHeaders(address));
+  return RemoteSizeFromHeaders(FetchHeaders(address, 0, kDefaultUserAgent, abortWhenSet));
 }
 
 int64_t QueryRemoteSize() { return QueryRemoteSizeOf(CatalogueItemsCurrentItem().address); }
 
-int64_t QueryEntrySize(int64_t entry) {
+int64_t QueryEntrySize(int64_t entry, const std::atomic<int64_t>* abortWhenSet) {
   // An entry that names no record must not fall back on whatever record is current.
-  if (!CatalogueItemsSelect(entry)) return 0;
-  return QueryRemoteSize();
+  CatalogueItem item;
+  if (!CatalogueItemsSelect(entry, &item)) return 0;
+  return QueryRemoteSizeOf(item.address, abortWhenSet);
+}
+
+bool AddToTotal(int64_t& total, int64_t size) {
+  if (size > INT64_MAX - total) return false;
+  total += size;
+  return true;
 }
 
 Text FormatSize(int64_t bytes, int64_t decimals) {
@@ -133,7 +140,18 @@ struct TotalCounters {
   int64_t total = 0;
 };
 
+// The longest wait for the Escape that cancelled a total to be let go: a release the
+// platform never reports must not hold the window disabled.
+constexpr int64_t kEscapeReleaseWaitMs = 500;
+constexpr int64_t kKeyPollMs = 50;
+
 bool EscapeSeen() { return (KeyGetAsyncState(kKeyEscape) & (kKeyDown | kKeyPressedSince)) != 0; }
+
+void AwaitEscapeRelease() {
+  for (int64_t waited = 0; waited < kEscapeReleaseWaitMs && (KeyGetAsyncState(kKeyEscape) & kKeyDown);
+       waited += kKeyPollMs)
+    SleepMs(kKeyPollMs);
+}
 
 bool RowTakesPart(const TotalTexts& kind, int64_t row) {
   return !kind.selectedOnly || (ListGetItemFlags(kItemList, row) & kListItemSelected) != 0;
@@ -195,19 +213,17 @@ int32_t RunSizeTotal(const TotalTexts& kind) {
   // message box) is not a cancel; a key still held down is.
   KeyGetAsyncState(kKeyEscape);
   for (; counters.index < counters.rows; ++counters.index) {
+    if (ShutdownRequested != 0) return 0;  // the window is gone: nobody to tell
     if (EscapeSeen()) {
-      while (KeyGetAsyncState(kKeyEscape) & kKeyDown) SleepMs(50);
+      AwaitEscapeRelease();
       EndTotal(CancelledMessage(kind, counters), true);
       return 0;
     }
     if (!RowTakesPart(kind, counters.index)) continue;
     ++counters.done;
-    int64_t size = QueryEntrySize(ListGetItemValue(kItemList, counters.index));
-    if (size > 0) {
-      counters.total += size;
-    } else {
-      ++counters.failed;
-    }
+    int64_t size =
+        QueryEntrySize(ListGetItemValue(kItemList, counters.index), &ShutdownRequested);
+    if (size <= 0 || !AddToTotal(counters.total, size)) ++counters.failed;
     GadgetSetValue(kBatchProgressBar, counters.done);
   }
   EndTotal(FinishedMessage(kind, counters), false);

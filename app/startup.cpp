@@ -1,6 +1,7 @@
 #include "startup.h"
 
 #include <atomic>
+#include <cstdlib>
 
 #include "app_state.h"
 #include "catalogue_items.h"
@@ -125,6 +126,16 @@ void RunEventLoop() {
 
 void AppSetToolkitHook(AppToolkitHook hook) { toolkitHook = hook; }
 
+bool StopWorkers(int64_t boundMs) {
+  StopRequested = 1;
+  ShutdownRequested = 1;
+  // The window goes at once; the wait below is the workers' business, not the user's.
+  WindowSetHidden(kMainWindow, 1, 0);
+  // Workers waiting for the UI thread are let go: it will not serve them any more.
+  ToolkitRefuseWorkerCalls();
+  return ThreadWaitAll(boundMs) != 0;
+}
+
 int AppMain(int argc, char** argv, const TextTable& texts) {
   AppStateReset();
   StartServices(argc, argv);
@@ -144,6 +155,9 @@ int AppMain(int argc, char** argv, const TextTable& texts) {
     WindowSetHidden(kMainWindow, 0, 0);
     RunEventLoop();
   }
+  // A worker still running after the bound may be inside any service: releasing them
+  // under it would crash, so the process ends here instead.
+  if (!StopWorkers(kWorkerStopMs)) std::_Exit(0);
   StopServices();
   CatalogueItemsClear();
   return 0;

@@ -79,6 +79,8 @@ int RunStopped() {
     SetRowStatusColour(row, kColourBlack);
     SetRowStatus(row, TextRole::StatusTextQueued);
   }
+  // The stop command kept the download button disabled until now.
+  ToolbarSetButtonDisabled(kMainToolbar, kDownloadButton, 0);
   return 0;
 }
 

@@ -23,7 +23,8 @@ int StartNextEntry();
 // EventEntryFailed: the downloading row becomes failed (red), the next queued checked
 // row starts downloading (blue); with none left the run ends.
 int EntryFailed();
-// EventEntryAborted: both bars 0, the run inactive, the downloading row queued again.
+// EventEntryAborted: both bars 0, the run inactive, the downloading row queued again,
+// and the download button (held back by the stop command) enabled.
 int RunStopped();
 // Applies a ControlStateMask, repaints the toolbar and pauses 100 ms.
 int SetControlState(int64_t mask);

@@ -29,10 +29,11 @@ struct Transfer {
   uint8_t* data = nullptr;  // owned until handed over
   std::atomic<int64_t> capacity{0};
   int flags = 0;
+  int64_t maxBytes = kFetchAnySize;
   std::atomic<int64_t> received{0};
 
-  Transfer(TextView u, int f, TextView agent)
-      : url(TextToUtf8(u)), userAgent(TextToUtf8(agent)), flags(f) {}
+  Transfer(TextView u, int f, TextView agent, int64_t limit)
+      : url(TextToUtf8(u)), userAgent(TextToUtf8(agent)), flags(f), maxBytes(limit < 0 ? 0 : limit) {}
   Transfer(const Transfer&) = delete;
   Transfer& operator=(const Transfer&) = delete;
   ~Transfer() { MemoryFree(data); }
@@ -63,6 +64,7 @@ size_t WriteBody(char* bytes, size_t size, size_t count, void* user) {
   if (t.state.load() == kAbortRequested) return 0;  // libcurl ends with a write error
   const auto n = static_cast<int64_t>(size * count);
   const int64_t received = t.received.load(std::memory_order_relaxed);
+  if (n > t.maxBytes - received) return 0;  // over the limit: a write error ends it
   int64_t capacity = t.capacity.load(std::memory_order_relaxed);
   if (received + n > capacity) {
     capacity += n + kFetchGrowthStep;
@@ -85,6 +87,10 @@ int CheckAbort(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
 size_t AppendHeader(char* bytes, size_t size, size_t count, void* user) {
   static_cast<std::string*>(user)->append(bytes, size * count);
   return size * count;
+}
+
+int CheckAbortFlag(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  return static_cast<const std::atomic<int64_t>*>(user)->load() != 0 ? 1 : 0;
 }
 
 // Options every request gets: the address, the agent, redirects, and the limits that keep
@@ -126,6 +132,9 @@ void Perform(Transfer& t) {
   }
   t.capacity.store(kFetchGrowthStep);
   SetCommonOptions(curl, t.url, t.userAgent, t.flags);
+  // Refuses an announced length over the limit before any of the body comes (0 would
+  // mean no limit to libcurl; the write callback holds the line in every case).
+  if (t.maxBytes > 0) curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(t.maxBytes));
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &WriteBody);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &t);
   curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
@@ -143,8 +152,8 @@ void Perform(Transfer& t) {
   Conclude(t, result);
 }
 
-int64_t StartAsync(TextView url, int flags, TextView userAgent) {
-  auto transfer = std::make_shared<Transfer>(url, flags, userAgent);
+int64_t StartAsync(TextView url, int flags, TextView userAgent, int64_t maxBytes) {
+  auto transfer = std::make_shared<Transfer>(url, flags, userAgent, maxBytes);
   const auto handle = reinterpret_cast<intptr_t>(transfer.get());
   {
     std::lock_guard lock(registryMutex);
@@ -181,15 +190,15 @@ bool Usable(TextView url) { return !url.empty() && url.find(u'\0') == TextView::
 
 }  // namespace
 
-int64_t FetchToMemory(TextView url, int flags, TextView userAgent) {
+int64_t FetchToMemory(TextView url, int flags, TextView userAgent, int64_t maxBytes) {
   if (!Usable(url)) return 0;
-  if (flags & kFetchAsync) return StartAsync(url, flags, userAgent);
-  return reinterpret_cast<intptr_t>(FetchToMemoryBlock(url, flags, userAgent));
+  if (flags & kFetchAsync) return StartAsync(url, flags, userAgent, maxBytes);
+  return reinterpret_cast<intptr_t>(FetchToMemoryBlock(url, flags, userAgent, maxBytes));
 }
 
-uint8_t* FetchToMemoryBlock(TextView url, int flags, TextView userAgent) {
+uint8_t* FetchToMemoryBlock(TextView url, int flags, TextView userAgent, int64_t maxBytes) {
   if (!Usable(url)) return nullptr;
-  Transfer transfer(url, flags & ~kFetchAsync, userAgent);
+  Transfer transfer(url, flags & ~kFetchAsync, userAgent, maxBytes);
   Perform(transfer);
   return std::exchange(transfer.data, nullptr);
 }
@@ -228,7 +237,8 @@ int64_t TransferCapacity(int64_t handle) {
   return t ? t->capacity.load() : 0;
 }
 
-Text FetchHeaders(TextView url, int flags, TextView userAgent) {
+Text FetchHeaders(TextView url, int flags, TextView userAgent,
+                  const std::atomic<int64_t>* abortWhenSet) {
   if (!Usable(url)) return {};
   CURL* curl = curl_easy_init();
   if (!curl) return {};
@@ -239,6 +249,11 @@ Text FetchHeaders(TextView url, int flags, TextView userAgent) {
   curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
   curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &AppendHeader);
   curl_easy_setopt(curl, CURLOPT_HEADERDATA, &headers);
+  if (abortWhenSet) {
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &CheckAbortFlag);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, abortWhenSet);
+  }
   const CURLcode code = curl_easy_perform(curl);
   curl_easy_cleanup(curl);
   return code == CURLE_OK ? TextFromUtf8(headers) : Text{};

@@ -12,6 +12,7 @@
 // Thread safety: any thread may fetch. An asynchronous transfer is filled by a thread of
 // its own and polled, aborted and finished by one other thread; its state and byte count
 // are atomic, so polling never blocks on the transfer.
+#include <atomic>
 #include <cstdint>
 
 #include "text.h"
@@ -31,15 +32,20 @@ constexpr int64_t kFetchGrowthStep = 524288;
 // A transfer that receives nothing for this long fails.
 constexpr int64_t kFetchStallSeconds = 60;
 constexpr int64_t kFetchMaxRedirects = 50;
+// No limit on the body's size beyond what memory allows.
+constexpr int64_t kFetchAnySize = INT64_MAX;
 
 // Without kFetchAsync: fetches in the calling thread and returns the body block's address
 // (reinterpret_cast<uint8_t*>), 0 on any failure. With kFetchAsync: returns a transfer
 // handle at once (0 when no thread could be started) for the calls below. An empty url
-// returns 0 at once.
-int64_t FetchToMemory(TextView url, int flags = 0, TextView userAgent = kDefaultUserAgent);
+// returns 0 at once. A body longer than `maxBytes` (announced or received) fails the
+// transfer as soon as that shows, so a server cannot fill the memory.
+int64_t FetchToMemory(TextView url, int flags = 0, TextView userAgent = kDefaultUserAgent,
+                      int64_t maxBytes = kFetchAnySize);
 
 // The synchronous form, typed: kFetchAsync is ignored.
-uint8_t* FetchToMemoryBlock(TextView url, int flags = 0, TextView userAgent = kDefaultUserAgent);
+uint8_t* FetchToMemoryBlock(TextView url, int flags = 0, TextView userAgent = kDefaultUserAgent,
+                            int64_t maxBytes = kFetchAnySize);
 
 // While the transfer runs: the body bytes received so far (0 or more; 0 while an abort is
 // pending). Once it has ended: kTransferCompleted, kTransferFailed or kTransferAborted.
@@ -61,8 +67,10 @@ int64_t TransferCapacity(int64_t transfer);
 
 // Sends a HEAD request and returns the header lines of every response received, redirect
 // responses included, each with the line end the server sent; empty on any failure. Of the
-// flags only kFetchNoRedirects counts.
-Text FetchHeaders(TextView url, int flags = 0, TextView userAgent = kDefaultUserAgent);
+// flags only kFetchNoRedirects counts. When `abortWhenSet` is given, the request ends
+// (empty) within about a second of that flag becoming non-zero, whatever the server does.
+Text FetchHeaders(TextView url, int flags = 0, TextView userAgent = kDefaultUserAgent,
+                  const std::atomic<int64_t>* abortWhenSet = nullptr);
 
 // Decodes %XX escapes and "+" (a blank); other characters give their low 8 bits. A "%"
 // without two hex digits after it ends the decoding there. The bytes are read as UTF-8 for

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <atomic>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -17,6 +16,7 @@
 #include "images_codec.h"
 #include "jpeg_codec.h"
 #include "object_table.h"
+#include "replace_file.h"
 
 namespace {
 
@@ -119,36 +119,6 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
   return ok;
 }
 
-bool WriteAll(int fd, const std::vector<uint8_t>& bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t put = write(fd, bytes.data() + done, bytes.size() - done);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    done += static_cast<size_t>(put);
-  }
-  return true;
-}
-
-// Writes a hidden file in the same folder and renames it over `path`, so that a failed
-// save never leaves a half-written picture where a good file was. The name is short, so
-// that it fits wherever `path` fits. The new file keeps the old one's mode.
-bool WriteFileReplacing(const std::string& path, const std::vector<uint8_t>& bytes) {
-  static std::atomic<uint64_t> counter{0};
-  std::string folder = path.substr(0, path.rfind('/') + 1);  // empty: the working folder
-  std::string temporary = folder + ".trawl-" + std::to_string(getpid()) + "-" +
-                          std::to_string(counter.fetch_add(1)) + ".part";
-  int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
-  struct stat old {};
-  if (stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) fchmod(fd, old.st_mode & 07777);
-  bool ok = WriteAll(fd, bytes);
-  ok = close(fd) == 0 && ok;
-  ok = ok && rename(temporary.c_str(), path.c_str()) == 0;
-  if (!ok) unlink(temporary.c_str());
-  return ok;
-}
-
 bool IsSavableDepth(int64_t depth) {
   return depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 24 || depth == 32;
 }
@@ -185,7 +155,7 @@ int64_t Save(int64_t image, const Text& path, int64_t format, int64_t quality, i
   if (!IsSavableDepth(depth) || !FindEncoder(format, encoder)) return 0;
   std::vector<uint8_t> bytes;
   if (!Encode(*bitmap, encoder, quality, depth, bytes)) return 0;
-  return WriteFileReplacing(TextToUtf8(path), bytes) ? 1 : 0;
+  return ReplaceFileWhole(path, bytes.data(), static_cast<int64_t>(bytes.size())) ? 1 : 0;
 }
 
 int64_t FromMemory(int64_t image, const void* data, int64_t size) {

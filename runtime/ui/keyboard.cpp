@@ -28,6 +28,8 @@ void KeyboardNote(int64_t virtualKey, bool down) {
 int64_t KeyGetAsyncState(int64_t virtualKey) {
   if (virtualKey < 0 || virtualKey >= static_cast<int64_t>(keys.size())) return 0;
   KeyState& key = keys[static_cast<size_t>(virtualKey)];
+  // A release that never came as an event must not leave the key down for good.
+  if (key.down && PlatformKeyIsUp(virtualKey)) key.down = false;
   int64_t state = key.down ? kKeyDown : 0;
   if (key.pressed.exchange(false)) state |= kKeyPressedSince;
   return state;

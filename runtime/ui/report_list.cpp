@@ -52,6 +52,16 @@ int64_t ListGetColumnWidth(int64_t number, int64_t column) {
   });
 }
 
+void ListSetColumnWidth(int64_t number, int64_t column, int64_t width) {
+  ChangeList(number, [&](int64_t handle, ListRows&) { PlatformListSetColumnWidth(handle, column, width); });
+}
+
+int64_t ListGetCellWidth(int64_t number, int64_t row, int64_t column) {
+  return WithList<int64_t>(number, 0, [&](int64_t handle, ListRows&) {
+    return PlatformListCellWidth(handle, row, column);
+  });
+}
+
 int64_t ListAddItem(int64_t number, int64_t position, const Text& text) {
   ChangeList(number,
              [&](int64_t handle, ListRows&) { PlatformListInsertRow(handle, position, text); });
@@ -75,6 +85,10 @@ int64_t ListGetItemFlags(int64_t number, int64_t row) {
     if (check == ListCheck::kThird) flags |= kListItemThirdState;
     return flags;
   });
+}
+
+int64_t ListGetFocusedRow(int64_t number) {
+  return WithList<int64_t>(number, -1, [](int64_t handle, ListRows&) { return PlatformListFocusedRow(handle); });
 }
 
 void ListSetItemFlags(int64_t number, int64_t row, int64_t flags) {

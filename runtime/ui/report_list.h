@@ -21,6 +21,10 @@ constexpr int64_t kListColourBackground = 2;
 int64_t ListAddColumn(int64_t number, int64_t position, const Text& title, int64_t width);
 int64_t ListColumnCount(int64_t number);
 int64_t ListGetColumnWidth(int64_t number, int64_t column);
+void ListSetColumnWidth(int64_t number, int64_t column, int64_t width);
+// The width a cell needs to be shown whole (its text, the checkbox of column 0 and the
+// margins); 0 for a cell that does not exist.
+int64_t ListGetCellWidth(int64_t number, int64_t row, int64_t column);
 
 // Inserts a row at `position` (-1 or beyond the last row: at the end). The text holds
 // the cells separated by line feeds; missing cells stay empty, extra parts are dropped.
@@ -30,6 +34,8 @@ void ListRemoveAllItems(int64_t number);
 int64_t ListItemCount(int64_t number);
 
 int64_t ListGetItemFlags(int64_t number, int64_t row);
+// The row with the focus mark (the one the user last clicked or moved to), or -1.
+int64_t ListGetFocusedRow(int64_t number);
 // Bit 1 selects and focuses the row (clear: neither); then the checkbox follows bit 2
 // (or the third state for bit 4 with three-state checkboxes).
 void ListSetItemFlags(int64_t number, int64_t row, int64_t flags);

@@ -6,4 +6,6 @@ int ToolkitInit(int& argc, char** argv) { return PlatformStart(argc, argv) ? 1 :
 
 void ToolkitEnd() { PlatformStop(); }
 
+void ToolkitRefuseWorkerCalls() { PlatformRefuseWorkerCalls(); }
+
 int ToolkitIsUiThread() { return PlatformIsUiThread() ? 1 : 0; }

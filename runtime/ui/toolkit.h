@@ -14,6 +14,10 @@
 int ToolkitInit(int& argc, char** argv);
 // Uninstalls the event platform and destroys the application object.
 void ToolkitEnd();
+// For the orderly stop: from now on a toolkit call from another thread returns at once
+// without effect (reads give their failure result) and posted events are dropped, so
+// that workers wind down while the UI thread waits for them instead of serving them.
+void ToolkitRefuseWorkerCalls();
 
 // 1 on the UI thread (the thread that called ToolkitInit), else 0.
 int ToolkitIsUiThread();

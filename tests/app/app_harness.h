@@ -94,6 +94,7 @@ class AppRun {
   void Launch(const TextTable& table);
   // Closes the main window as the user would and waits for the exit code (-1: none).
   int Stop();
+  bool Running() const { return launched_; }
   // Waits for AppMain to return; its exit code, or nullopt when it did not in time.
   std::optional<int> WaitForExit(std::chrono::milliseconds timeout = std::chrono::seconds(20));
 

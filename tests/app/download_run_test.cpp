@@ -1,12 +1,18 @@
 // Download runs end to end: statuses and colours row by row, the messages, the saved,
 // marked and recompressed pictures, and pictures that must not be saved.
+#include <sys/resource.h>
+
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <chrono>
+#include <csignal>
+#include <thread>
 
 #include "app_state.h"
 #include "gadgets.h"
 #include "run_fixture.h"
+#include "threads.h"
 
 namespace run_test {
 namespace {
@@ -113,6 +119,51 @@ TEST_F(DownloadRunTest, PicturesThatCannotBeSavedWholeAreFailures) {
   EXPECT_EQ(Rows()[1][kColumnStatus], T(R::StatusTextFailed));
   EXPECT_EQ(app_.StatusText(), T(R::EntryFailedMessage));
   EXPECT_FALSE(QDir(QString::fromStdString(folder_ + "missing")).exists());
+
+  // A copy that cannot be written whole (a file size limit stands in for a full disk)
+  // leaves the good file that was there exactly as it was, and no temporary beside it.
+  SetDownloadFolder(folder_);
+  Command(kMenuResetAll);
+  WriteFlags({0, 2});
+  const std::string good = ReadFile(folder_ + "Run_whole.jpg");
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  rlimit small = saved;
+  small.rlim_cur = good.size() / 2;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  Command(kMenuDownload);
+  const bool ended = WaitForRunEnd();
+  setrlimit(RLIMIT_FSIZE, &saved);
+  ASSERT_TRUE(ended);
+  EXPECT_EQ(Rows()[1][kColumnStatus], T(R::StatusTextFailed));
+  EXPECT_EQ(ReadFile(folder_ + "Run_whole.jpg"), good);
+  EXPECT_EQ(SavedFiles(), (std::vector<std::string>{"Run_whole.jpg"}));
+}
+
+TEST_F(DownloadRunTest, ClosingWhileAPictureIsMarkedEndsCleanlyWithAWholeFile) {
+  Start();
+  const std::string big = PublishPicture("big.jpg", 4000, 3000);
+  Query({PicturePath("big.jpg")});
+  WriteFlags({2});
+  Command(kMenuDownload);
+  // The downloaded bytes land first; marking such a picture takes a while after that.
+  const QString path = QString::fromStdString(folder_ + "Run_big.jpg");
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+  while (!QFile::exists(path) && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_TRUE(QFile::exists(path));
+  EXPECT_EQ(app_.Stop(), 0);
+  // The services went only after the worker that used them.
+  EXPECT_EQ(ThreadWaitAll(0), 1) << "a worker outlived the program's stop";
+  // Either the downloaded bytes or the whole marked picture, never a cut one.
+  const std::string saved = ReadFile(path.toStdString());
+  if (saved != big) {
+    ASSERT_GT(saved.size(), 4u);
+    EXPECT_EQ(saved.substr(0, 2), "\xFF\xD8");
+    EXPECT_EQ(saved.substr(saved.size() - 2), "\xFF\xD9");
+  }
+  EXPECT_EQ(SavedFiles(), (std::vector<std::string>{"Run_big.jpg"}));
 }
 
 TEST_F(DownloadRunTest, NamesThatClimbOutOfTheFolderAreSavedInsideIt) {

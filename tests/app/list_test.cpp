@@ -273,7 +273,7 @@ TEST_F(ListCommandsTest, RightClickOpensThePopupWhoseItemsRunTheCommands) {
   EXPECT_TRUE(DownloadEnabled());
 }
 
-TEST_F(ListCommandsTest, DuringARunOnlySelectedRowsCheckboxesToggle) {
+TEST_F(ListCommandsTest, DuringARunOnlySelectedRowsCheckboxesToggleButNeverTheDownloadingRow) {
   auto clickCheckbox = [this](int row) {
     app_.OnUi([row] {
       QWidget* view = AppRun::Gadget(kItemList);
@@ -291,6 +291,15 @@ TEST_F(ListCommandsTest, DuringARunOnlySelectedRowsCheckboxesToggle) {
   app_.OnUi([] { DownloadActive = 0; });
   clickCheckbox(2);
   EXPECT_EQ(Flags()[2] & kListItemChecked, kListItemChecked);
+  // The row being downloaded keeps its check, selected or not, run active or stopped:
+  // its worker finds it by that check.
+  WriteFlags({0, 3, 0, 0, 0});
+  MarkRow(1, R::StatusTextDownloading, T(R::SizePlaceholder), kColourBlack);
+  clickCheckbox(1);
+  app_.OnUi([] { DownloadActive = 1; });
+  clickCheckbox(1);
+  EXPECT_EQ(Flags()[1], 3);
+  app_.OnUi([] { DownloadActive = 0; });
 }
 
 TEST_F(ListCommandsTest, NoPopupInAnEmptyListOrDuringARun) {

@@ -77,7 +77,7 @@ RunTest::~RunTest() { released_ = true; }
 
 void RunTest::TearDown() {
   released_ = true;
-  EXPECT_EQ(app_.Stop(), 0);
+  if (app_.Running()) EXPECT_EQ(app_.Stop(), 0);
 }
 
 void RunTest::Start() {

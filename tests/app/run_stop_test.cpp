@@ -80,6 +80,28 @@ TEST_F(RunStopTest, DownloadPressedRightAfterStopWaitsForTheStoppedEntry) {
   EXPECT_TRUE(SavedFiles().empty());
 }
 
+TEST_F(RunStopTest, StopDuringAStalledHeaderRequestEndsTheEntryAndHoldsDownloadUntilThen) {
+  Start();
+  server_.Handle(PicturePath("quiet.jpg"), [this](const httplib::Request& request, httplib::Response& response) {
+    for (int waited = 0; request.method == "HEAD" && !released_ && waited < 20000; waited += 10)
+      std::this_thread::sleep_for(10ms);
+    response.set_content("not reached", "image/jpeg");
+  });
+  Query({PicturePath("quiet.jpg")});
+  WriteFlags({2});
+  Command(kMenuDownload);
+  ASSERT_TRUE(app_.WaitUntil([this] { return server_.Hits(PicturePath("quiet.jpg")) > 0; }));
+  const auto stopped = std::chrono::steady_clock::now();
+  Command(kMenuStop);
+  // The stopped worker has not ended yet: download waits for it instead of ignoring a press.
+  EXPECT_EQ(Enabled(), (std::vector<int>{1, 0, 0, 1, 1, 1}));
+  ASSERT_TRUE(WaitForStatus(0, R::StatusTextQueued, 5s));
+  EXPECT_LT(std::chrono::steady_clock::now() - stopped, 2s);
+  ASSERT_TRUE(WaitForRunEnd());
+  EXPECT_EQ(Enabled(), (std::vector<int>{1, 1, 0, 1, 1, 1}));
+  EXPECT_EQ(server_.Hits(PicturePath("quiet.jpg")), 1);  // no fetch after the stop
+}
+
 TEST_F(RunStopTest, UncheckedQueuedRowsAreSkipped) {
   Start();
   for (const char* name : {"one.jpg", "two.jpg", "three.jpg"}) PublishPicture(name, 200, 150);

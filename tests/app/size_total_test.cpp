@@ -1,12 +1,14 @@
 // Remote sizes end to end: the size of one entry, the totals of the selected and of all
 // rows with their message forms, cancelling with Escape, redirects and lower-case
 // header names.
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QTest>
 #include <thread>
 
 #include "app_state.h"
 #include "gadgets.h"
+#include "report_list.h"
 #include "run_fixture.h"
 #include "windows.h"
 
@@ -116,6 +118,28 @@ TEST_F(SizeTotalTest, EscapeHeldAtTheStartCancelsBeforeAnyRowIsSized) {
                                 FailurePart(R::FailureLead, u"1", u"4"));
 }
 
+TEST_F(SizeTotalTest, ALostEscapeReleaseHoldsTheCancelMessageHalfASecondAtMost) {
+  QueryFourSizes();
+  app_.OnUi([] { QTest::keyPress(AppRun::MainWindow(), Qt::Key_Escape); });  // never let go
+  const auto start = std::chrono::steady_clock::now();
+  Command(kMenuSizeOfAll);
+  ASSERT_TRUE(WaitForBoxes(2, 5s));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 1500ms);
+  EXPECT_TRUE(app_.WaitUntil([] { return WindowIsDisabled(kMainWindow) == 0; }, 2s));
+  app_.OnUi([] { QTest::keyRelease(AppRun::MainWindow(), Qt::Key_Escape); });
+}
+
+TEST_F(SizeTotalTest, LengthsThatWouldOverflowTheTotalCountAsUnknown) {
+  Start();
+  PublishLength("/s/huge1", 6000000000000000000);
+  PublishLength("/s/huge2", 6000000000000000000);
+  Query({"/s/huge1", "/s/huge2"});
+  Command(kMenuSizeOfAll);
+  EXPECT_EQ(LastBoxText(), T(R::ManyEntriesLeadAll) + u"2" + T(R::CountSizeJoiner) +
+                               WithUnit(u"5", 7) + T(R::SizeTail) +
+                               FailurePart(R::FailureLead, u"1", u"2"));
+}
+
 TEST_F(SizeTotalTest, EscapeDuringATotalCancelsAfterTheRowInHand) {
   QueryFourSizes(400);
   Command(kMenuSizeOfAll);
@@ -145,16 +169,28 @@ TEST_F(SizeTotalTest, OneEntryFollowsRedirectsAndReadsLowerCaseHeaders) {
   Command(kMenuSizeOfEntry);
   EXPECT_EQ(LastBoxText(2), sizeMessage(WithUnit(u"1000", 1)));
   EXPECT_EQ(app_.Boxes().back().title.toStdU16String(), T(R::SizeMessageTitle));
-  // Otherwise the first selected row.
-  WriteFlags({0, 1, 1});
+  // The row the popup was opened on: a right click focuses a selected row and keeps the
+  // selection; a selected row that holds the focus counts before the first selected one.
+  WriteFlags({1, 1, 0});
+  app_.OnUiLater([] {
+    auto* view = qobject_cast<QAbstractItemView*>(AppRun::Gadget(kItemList));
+    QTest::mouseClick(view->viewport(), Qt::RightButton, {}, view->visualRect(view->model()->index(1, 1)).center());
+  });
+  ASSERT_TRUE(app_.WaitUntil([] { return QApplication::activePopupWidget() != nullptr; }));
+  app_.OnUi([] { QApplication::activePopupWidget()->close(); });
+  EXPECT_EQ(app_.OnUiValue<int64_t>([] { return ListGetItemFlags(kItemList, 0); }), 1);
   Command(kMenuSizeOfEntry);
   EXPECT_EQ(LastBoxText(3), sizeMessage(WithUnit(u"2.0", 2)));
-  WriteFlags({0, 0, 1});
+  WriteFlags({0, 1, 1});  // the focus follows the last row selected
   Command(kMenuSizeOfEntry);
   EXPECT_EQ(LastBoxText(4), T(R::SizeUnknownText));
+  // Otherwise the first selected row.
+  app_.OnUi([] { ListSetItemFlags(kItemList, 2, 0); });
+  Command(kMenuSizeOfEntry);
+  EXPECT_EQ(LastBoxText(5), sizeMessage(WithUnit(u"2.0", 2)));
   WriteFlags({1, 1, 0});
   Command(kMenuSizeOfSelected);
-  EXPECT_EQ(LastBoxText(5), T(R::ManyEntriesLeadSelected) + u"2" + T(R::CountSizeJoiner) +
+  EXPECT_EQ(LastBoxText(6), T(R::ManyEntriesLeadSelected) + u"2" + T(R::CountSizeJoiner) +
                                 WithUnit(u"2.9", 2) + T(R::SizeTail));
 }
 

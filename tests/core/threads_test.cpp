@@ -1,5 +1,7 @@
 #include "threads.h"
 
+#include "per_thread.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -78,6 +80,32 @@ TEST(Threads, EndForgetsRunningThreadsWithoutWaiting) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
   EXPECT_EQ(ThreadIsRunning(number), 0);  // unknown now
   release = true;
+}
+
+std::atomic<bool> areaCleaned{false};
+int64_t slowArea = PerThreadRegister(
+    sizeof(int), nullptr, [](void*) {
+      SleepMs(100);  // a clean-up that takes a while: the wait must cover it
+      areaCleaned = true;
+    });
+
+int32_t UseAreaThenWait(int64_t) {
+  PerThreadGet(slowArea);
+  return WaitForRelease(0);
+}
+
+TEST(Threads, WaitAllIsBoundedAndCoversPerThreadCleanUps) {
+  ThreadServiceInit();
+  release = false;
+  areaCleaned = false;
+  ASSERT_GT(ThreadStart(UseAreaThenWait, 0), 0);
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(ThreadWaitAll(100), 0);  // still running: the bound ends the wait
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
+  release = true;
+  EXPECT_EQ(ThreadWaitAll(5000), 1);
+  EXPECT_TRUE(areaCleaned);
+  EXPECT_EQ(ThreadWaitAll(0), 1);
 }
 
 TEST(Threads, SleepWaitsAtLeastTheTimeAsked) {

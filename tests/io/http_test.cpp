@@ -186,6 +186,37 @@ TEST_F(HttpTest, AnAbortEndsTransfersThatReceiveNothingWithinAboutASecond) {
   }
 }
 
+TEST_F(HttpTest, BodiesOverTheLimitFailWhetherAnnouncedOrNot) {
+  struct Case {
+    const char* path;
+    int64_t limit;
+    bool arrives;
+  };
+  for (const Case& c : {Case{"/bytes/5000", 5000, true}, Case{"/bytes/5001", 5000, false},
+                        Case{"/chunked/5001", 5000, false}, Case{"/overlong/1000/9000", 1000, true},
+                        Case{"/bytes/10", 0, false}}) {
+    Block block(FetchToMemoryBlock(server_.UrlText(c.path), 0, kDefaultUserAgent, c.limit));
+    EXPECT_EQ(block != nullptr, c.arrives) << c.path;
+    const int64_t transfer =
+        FetchToMemory(server_.UrlText(c.path), kFetchAsync, kDefaultUserAgent, c.limit);
+    EXPECT_EQ(WaitForEnd(transfer).end, c.arrives ? kTransferCompleted : kTransferFailed) << c.path;
+    Block(FinishTransfer(transfer));
+  }
+}
+
+TEST_F(HttpTest, AHeaderRequestEndsSoonAfterItsAbortFlagIsSet) {
+  std::atomic<int64_t> abort{0};
+  EXPECT_NE(FetchHeaders(server_.UrlText("/bytes/10"), 0, kDefaultUserAgent, &abort), u"");
+  std::thread setter([&abort] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    abort = 1;
+  });
+  const auto start = Clock::now();
+  EXPECT_EQ(FetchHeaders(server_.UrlText("/hang"), 0, kDefaultUserAgent, &abort), u"");
+  EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(2500));
+  setter.join();
+}
+
 TEST_F(HttpTest, ATransferThatReceivesNothingForTheStallLimitFails) {
   FetchSetStallSeconds(1);
   EXPECT_FALSE(Fetch(server_, "/stall/1"));

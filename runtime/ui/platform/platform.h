@@ -17,6 +17,8 @@ struct ImageBitmap;
 
 bool PlatformStart(int& argc, char** argv);
 void PlatformStop();
+// Other threads' calls and posts are dropped from now on (see ToolkitRefuseWorkerCalls).
+void PlatformRefuseWorkerCalls();
 bool PlatformRunning();
 bool PlatformIsUiThread();
 // Runs `work` on the UI thread and returns once it has finished (directly when called
@@ -105,6 +107,11 @@ int64_t PlatformListInsertRow(int64_t handle, int64_t position, TextView text);
 void PlatformListClear(int64_t handle);
 void PlatformListInsertColumn(int64_t handle, int64_t position, const Text& title, int64_t width);
 int64_t PlatformListColumnWidth(int64_t handle, int64_t column);
+void PlatformListSetColumnWidth(int64_t handle, int64_t column, int64_t width);
+// The width a cell needs to show whole: its text, a checkbox, margins.
+int64_t PlatformListCellWidth(int64_t handle, int64_t row, int64_t column);
+// The row with the focus mark, or -1.
+int64_t PlatformListFocusedRow(int64_t handle);
 // Repaints rows whose cells, colours or checks the service changed in ListRows.
 void PlatformListRowsChanged(int64_t handle, int64_t firstRow, int64_t lastRow);
 bool PlatformListIsSelected(int64_t handle, int64_t row);
@@ -162,6 +169,9 @@ int64_t WindowRunFilter(int64_t window, int64_t platformWindow, uint32_t message
 int64_t WindowFindShortcut(int64_t window, int64_t shortcut);
 // A key went down or up anywhere in the application (virtual key code).
 void KeyboardNote(int64_t virtualKey, bool down);
+// Any thread: true when the platform can tell that a key noted down is up by now (its
+// release was lost); false when it is down or the platform cannot tell.
+bool PlatformKeyIsUp(int64_t virtualKey);
 // A toolkit window or gadget widget is being destroyed.
 void WindowForget(int64_t window, int64_t handle);
 void GadgetForget(int64_t gadget, int64_t handle);

@@ -15,6 +15,7 @@
 #include "events.h"
 #include "platform.h"
 #include "qt_common.h"
+#include "qt_keys.h"
 #include "windows.h"
 
 namespace {
@@ -218,11 +219,16 @@ int64_t ShortcutValue(const QKeyEvent& event, int64_t virtualKey) {
 class KeyWatcher final : public QObject {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return false;
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) {
+      QtKeysNoteWindowEvent(watched, event->type());
+      return false;
+    }
     auto* key = static_cast<QKeyEvent*>(event);
     int64_t virtualKey = VirtualKey(key->key());
     if (virtualKey < 0) return false;
     bool down = event->type() == QEvent::KeyPress;
+    if (down && watched->isWidgetType())
+      QtKeysNotePress(virtualKey, key->nativeScanCode(), static_cast<QWidget*>(watched)->window());
     if (down || !key->isAutoRepeat()) KeyboardNote(virtualKey, down);
     return down && watched->isWidgetType() &&
            RunShortcut(static_cast<QWidget*>(watched), *key, virtualKey);
@@ -264,6 +270,7 @@ bool PlatformStart(int& argc, char** argv) {
   receiver = new InboxReceiver();
   keyWatcher = new KeyWatcher();
   application->installEventFilter(keyWatcher);
+  QtKeysStart();
   Inbox().Open(receiver);
   EventSetPlatform(&Platform());
   return true;
@@ -274,6 +281,7 @@ void PlatformStop() {
   EventSetPlatform(nullptr);
   Inbox().Close();
   QApplication::instance()->removeEventFilter(keyWatcher);
+  QtKeysStop();
   delete keyWatcher;
   delete receiver;
   keyWatcher = nullptr;
@@ -282,6 +290,8 @@ void PlatformStop() {
   delete ownApplication;
   ownApplication = nullptr;
 }
+
+void PlatformRefuseWorkerCalls() { Inbox().Close(); }
 
 bool PlatformRunning() { return uiThread.load() != nullptr; }
 

@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <QTreeView>
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 
 #include "gadgets.h"
@@ -359,6 +361,26 @@ int64_t PlatformListColumnWidth(int64_t handle, int64_t column) {
   return view ? view->header()->sectionSize(static_cast<int>(column)) : 0;
 }
 
+void PlatformListSetColumnWidth(int64_t handle, int64_t column, int64_t width) {
+  ListView* view = ViewOf(handle);
+  if (!view || column < 0 || column >= view->Model().rows.ColumnCount()) return;
+  view->header()->resizeSection(static_cast<int>(column), static_cast<int>(std::clamp<int64_t>(width, 0, INT16_MAX)));
+}
+
+int64_t PlatformListCellWidth(int64_t handle, int64_t row, int64_t column) {
+  ListView* view = ViewOf(handle);
+  if (!view || !view->Model().rows.HasCell(row, column)) return 0;
+  QModelIndex index = view->Model().index(static_cast<int>(row), static_cast<int>(column));
+  // The first column also holds the tree's indentation, which the delegate does not count.
+  int indentation = column == 0 && view->rootIsDecorated() ? view->indentation() : 0;
+  return view->sizeHintForIndex(index).width() + indentation;
+}
+
+int64_t PlatformListFocusedRow(int64_t handle) {
+  ListView* view = ViewOf(handle);
+  return view && view->currentIndex().isValid() ? view->currentIndex().row() : -1;
+}
+
 void PlatformListRowsChanged(int64_t handle, int64_t firstRow, int64_t lastRow) {
   if (ListView* view = ViewOf(handle)) view->Model().RowsChanged(firstRow, lastRow);
 }
@@ -369,8 +391,7 @@ bool PlatformListIsSelected(int64_t handle, int64_t row) {
 }
 
 bool PlatformListIsFocused(int64_t handle, int64_t row) {
-  ListView* view = ViewOf(handle);
-  return view && view->currentIndex().isValid() && view->currentIndex().row() == row;
+  return row >= 0 && PlatformListFocusedRow(handle) == row;
 }
 
 void PlatformListSelect(int64_t handle, int64_t row, bool selected) {

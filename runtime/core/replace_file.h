@@ -1,0 +1,13 @@
+#pragma once
+// Writing a whole file so that a reader never meets a cut one: the bytes go to a hidden
+// file in the same folder, which is renamed over the target only once it is complete.
+// A failure (no room, no permission, a limit on file sizes) leaves whatever was at the
+// target exactly as it was. The new file keeps an old file's permissions.
+//
+// Thread safety: any thread; two writers of one path leave one of the two files whole.
+#include <cstdint>
+
+#include "text.h"
+
+// true once `size` bytes of `data` stand under `path`.
+bool ReplaceFileWhole(TextView path, const uint8_t* data, int64_t size);
