@@ -13,8 +13,6 @@
 #   TRAWL_BUILD_DIR  the build folder (default build)
 #   TRAWL_SERVER_PORT  the server's port (default 8917); it must be the port the build's
 #                    service addresses name, since Trawl's addresses are build settings
-# Helpers below run through wait_for and the traps, which shellcheck cannot follow.
-# shellcheck disable=SC2317
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -29,66 +27,12 @@ cmake --build "$build" --target trawl-catalogue-server trawl -j "$(nproc)"
 mkdir -p "$out/pictures"
 out=$(cd "$out" && pwd)
 rm -f "$out"/step-*.png
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-    kill "${pids[i]}" 2>/dev/null || true
-    wait "${pids[i]}" 2>/dev/null || true
-  done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
-
-steps=0
-shoot() {  # shoot NAME: a screenshot of the virtual screen
-  steps=$((steps + 1))
-  import -window root "$out/$(printf 'step-%02d-%s.png' "$steps" "$1")" 2>/dev/null || true
-}
-fail() {
-  echo "demo-headless.sh: $*" >&2
-  [ -n "${DISPLAY:-}" ] && shoot failure
-  exit 1
-}
-# wait_for SECONDS WHAT COMMAND...: polls COMMAND every 0.1 s.
-wait_for() {
-  local tenths=$(($1 * 10)) what=$2
-  shift 2
-  for ((t = 0; t < tenths; t++)); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  fail "gave up waiting for $what"
-}
+source scripts/lib/virtual-screen.sh
 app_alive() { kill -0 "$app_pid" 2>/dev/null || fail "Trawl has ended (see $out/trawl.log)"; }
 
-# A plain HTTP/1.0 exchange over bash's /dev/tcp, so the script needs no HTTP client.
-http() {  # http METHOD PATH
-  local sock
-  exec {sock}<>"/dev/tcp/127.0.0.1/$port"
-  printf '%s %s HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n' "$1" "$2" >&"$sock"
-  cat <&"$sock"
-  exec {sock}>&-
-}
-
-# 1. The virtual screen; Xvfb picks a free display number and reports it.
-exec {displayfd}>"$work/display"
-Xvfb -displayfd "$displayfd" -screen 0 1024x600x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-exec {displayfd}>&-
-wait_for 10 "the virtual screen" test -s "$work/display"
-DISPLAY=":$(head -n1 "$work/display")"
-export DISPLAY
-unset WAYLAND_DISPLAY
-export QT_QPA_PLATFORM=xcb
-echo "virtual screen $DISPLAY"
-
-# 2. The catalogue server with the sample pictures.
-"$build/tools/catalogue-server/trawl-catalogue-server" --port "$port" \
-  >"$work/server.out" 2>"$out/server.log" &
-pids+=($!)
-wait_for 10 "the catalogue server (see $out/server.log)" grep -qs '^listening on ' "$work/server.out"
+# 1. The virtual screen. 2. The catalogue server with the sample pictures.
+start_virtual_screen
+start_catalogue_server
 
 # What the run must produce: one file per catalogue entry, named album_file, which is
 # not the served picture any more once it has been marked.
@@ -110,7 +54,6 @@ done
 "$build/app/trawl" >"$out/trawl.log" 2>&1 &
 app_pid=$!
 pids+=("$app_pid")
-visible_windows() { xdotool search --onlyvisible --name '.*' 2>/dev/null || true; }
 first_window() { app_alive; notice=$(visible_windows | head -n1); [ -n "$notice" ]; }
 wait_for 20 "the start-up notice" first_window
 sleep 0.5
