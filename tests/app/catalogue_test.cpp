@@ -258,6 +258,11 @@ TEST_F(CatalogueQueryTest, HundredThousandEntriesAreListedWithWholeRowNumbers) {
   EXPECT_EQ(rows[99999][kColumnNumber], u"100000");
   EXPECT_EQ(rows[99999][kColumnName], u"Big_100000.jpg");
   EXPECT_EQ(app_.StatusText(), T(R::WordSeparator) + u"100000" + T(R::CountText));
+  // The number column is wide enough for the widest number, checkbox included.
+  app_.OnUi([] {
+    EXPECT_GE(ListGetColumnWidth(kItemList, kColumnNumber), ListGetCellWidth(kItemList, 99999, kColumnNumber));
+    EXPECT_GT(ListGetCellWidth(kItemList, 99999, kColumnNumber), ListGetCellWidth(kItemList, 0, kColumnNumber));
+  });
 }
 
 }  // namespace
