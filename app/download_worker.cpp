@@ -85,7 +85,7 @@ int32_t FollowTransfer(int64_t entry, int64_t transfer, int64_t expected) {
     }
     if (StopRequested != 0) RequestTransferAbort(transfer);
     if (expected > 0) GadgetSetValue(kFileProgressBar, progress * 100 / expected);
-    SleepMs(kPollingMs);
+    TransferWait(transfer, kPollingMs);  // a small picture is seen to its end at once
   }
   uint8_t* data = FinishTransfer(transfer);
   int32_t event = SaveEntry(entry, data, MemorySize(data));

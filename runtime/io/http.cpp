@@ -2,8 +2,11 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -13,6 +16,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "curl_handles.h"
 #include "memory.h"
 
 namespace {
@@ -31,6 +35,8 @@ struct Transfer {
   int flags = 0;
   int64_t maxBytes = kFetchAnySize;
   std::atomic<int64_t> received{0};
+  std::mutex endLock;  // with `ended`: wakes a waiter as soon as the end state is written
+  std::condition_variable ended;
 
   Transfer(TextView u, int f, TextView agent, int64_t limit)
       : url(TextToUtf8(u)), userAgent(TextToUtf8(agent)), flags(f), maxBytes(limit < 0 ? 0 : limit) {}
@@ -112,7 +118,7 @@ void SetCommonOptions(CURL* curl, const std::string& url, const std::string& use
 
 // Writes the end state, as the last access of the transfer thread. A compare-and-swap
 // from running: an abort requested in the meantime turns the end into kTransferAborted.
-void Conclude(Transfer& t, uint8_t* result) {
+void WriteEndState(Transfer& t, uint8_t* result) {
   t.data = result;
   int32_t expected = kRunning;
   const auto end = static_cast<int32_t>(result ? kTransferCompleted : kTransferFailed);
@@ -122,14 +128,24 @@ void Conclude(Transfer& t, uint8_t* result) {
   t.state.store(static_cast<int32_t>(kTransferAborted));
 }
 
+void Conclude(Transfer& t, uint8_t* result) {
+  {
+    std::lock_guard lock(t.endLock);
+    WriteEndState(t, result);
+  }
+  t.ended.notify_all();
+}
+
+bool HasEnded(int32_t state) {
+  return state == kTransferCompleted || state == kTransferFailed || state == kTransferAborted;
+}
+
 void Perform(Transfer& t) {
-  CURL* curl = curl_easy_init();
+  CurlHandle handle = CurlHandleTake();
+  CURL* curl = handle.get();
   if (!curl) return Conclude(t, nullptr);
   t.data = MemoryAllocate(kFetchGrowthStep, kMemoryNoClear);
-  if (!t.data) {
-    curl_easy_cleanup(curl);
-    return Conclude(t, nullptr);
-  }
+  if (!t.data) return Conclude(t, nullptr);
   t.capacity.store(kFetchGrowthStep);
   SetCommonOptions(curl, t.url, t.userAgent, t.flags);
   // Refuses an announced length over the limit before any of the body comes (0 would
@@ -141,7 +157,7 @@ void Perform(Transfer& t) {
   curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &CheckAbort);
   curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &t);
   const CURLcode code = curl_easy_perform(curl);
-  curl_easy_cleanup(curl);
+  handle.reset();  // back to the pool before the end state lets the caller go on
 
   uint8_t* data = std::exchange(t.data, nullptr);
   const int64_t received = t.received.load();
@@ -212,6 +228,17 @@ int64_t TransferProgress(int64_t handle) {
   return state;
 }
 
+int64_t TransferWait(int64_t handle, int64_t milliseconds) {
+  auto t = Lookup(handle);
+  if (!t) return kTransferFailed;
+  {
+    std::unique_lock lock(t->endLock);
+    t->ended.wait_for(lock, std::chrono::milliseconds(std::clamp<int64_t>(milliseconds, 0, 60000)),
+                      [&t] { return HasEnded(t->state.load()); });
+  }
+  return TransferProgress(handle);
+}
+
 void RequestTransferAbort(int64_t handle) {
   if (auto t = Lookup(handle)) {
     int32_t expected = kRunning;
@@ -240,7 +267,8 @@ int64_t TransferCapacity(int64_t handle) {
 Text FetchHeaders(TextView url, int flags, TextView userAgent,
                   const std::atomic<int64_t>* abortWhenSet) {
   if (!Usable(url)) return {};
-  CURL* curl = curl_easy_init();
+  CurlHandle handle = CurlHandleTake();
+  CURL* curl = handle.get();
   if (!curl) return {};
   const std::string url8 = TextToUtf8(url);
   const std::string agent8 = TextToUtf8(userAgent);
@@ -255,7 +283,6 @@ Text FetchHeaders(TextView url, int flags, TextView userAgent,
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, abortWhenSet);
   }
   const CURLcode code = curl_easy_perform(curl);
-  curl_easy_cleanup(curl);
   return code == CURLE_OK ? TextFromUtf8(headers) : Text{};
 }
 

@@ -1,6 +1,7 @@
 #pragma once
-// HTTP and HTTPS transfers over libcurl. Every call uses a fresh libcurl handle: no
-// connection reuse, no cookies, nothing shared between transfers. TLS is verified against
+// HTTP and HTTPS transfers over libcurl. Connections and TLS sessions are reused from
+// one transfer to the next (curl_handles.h); nothing else carries over: no cookies, no
+// options. TLS is verified against
 // the system trust store. Only http and https addresses are fetched. HTTP status codes are
 // not examined: a 404 page delivered completely is a completed transfer. An empty body
 // counts as a failure. A transfer that receives nothing for a minute fails, and so does a
@@ -51,6 +52,10 @@ uint8_t* FetchToMemoryBlock(TextView url, int flags = 0, TextView userAgent = kD
 // pending). Once it has ended: kTransferCompleted, kTransferFailed or kTransferAborted.
 // kTransferFailed for a handle that is not (or no longer) a transfer.
 int64_t TransferProgress(int64_t transfer);
+
+// TransferProgress once the transfer has ended or `milliseconds` (at most a minute)
+// have passed, whichever comes first: a poller's sleep that ends early at the end.
+int64_t TransferWait(int64_t transfer, int64_t milliseconds);
 
 // Asks a running transfer to stop; it ends as kTransferAborted within about a second,
 // whatever the server does. Does not wait. Ignored once the transfer has ended, so every

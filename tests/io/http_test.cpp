@@ -128,6 +128,29 @@ TEST_F(HttpTest, TheUserAgentIsSentWithEveryRequest) {
   EXPECT_EQ(requests[1].userAgent, "Probe/1.0");
 }
 
+TEST_F(HttpTest, OneConnectionCarriesEveryKindOfRequestInTurn) {
+  EXPECT_NE(Headers(server_, "/bytes/10"), "");
+  EXPECT_EQ(Bytes(Fetch(server_, "/bytes/100")), MakeBody(100));
+  const int64_t transfer = FetchToMemory(server_.UrlText("/bytes/1000"), kFetchAsync);
+  EXPECT_EQ(WaitForEnd(transfer).end, kTransferCompleted);
+  EXPECT_EQ(Bytes(Block(FinishTransfer(transfer))), MakeBody(1000));
+  EXPECT_EQ(Bytes(Fetch(server_, "/missing")).empty(), false);
+  const auto requests = server_.Requests();
+  ASSERT_EQ(requests.size(), 4u);
+  for (const auto& request : requests) EXPECT_EQ(request.remotePort, requests[0].remotePort) << request.path;
+}
+
+TEST_F(HttpTest, AWaitForATransferEndsAsSoonAsTheTransferDoes) {
+  const int64_t transfer = FetchToMemory(server_.UrlText("/slow/2048/100"), kFetchAsync);
+  const auto start = Clock::now();
+  int64_t progress = TransferWait(transfer, 5000);
+  EXPECT_EQ(progress, kTransferCompleted);
+  EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(2000));
+  EXPECT_EQ(TransferWait(transfer, 5000), kTransferCompleted);  // ended: no wait at all
+  Block(FinishTransfer(transfer));
+  EXPECT_EQ(TransferWait(transfer, 10), kTransferFailed);  // released
+}
+
 TEST_F(HttpTest, TheBlockGrowsOnlyPastItsFirstHalfMebibyte) {
   const int64_t exact = FetchToMemory(server_.UrlText("/bytes/524288"), kFetchAsync);
   ASSERT_EQ(WaitForEnd(exact).end, kTransferCompleted);

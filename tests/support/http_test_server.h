@@ -85,6 +85,7 @@ struct LoggedRequest {
   std::string method;
   std::string path;
   std::string userAgent;
+  int remotePort = 0;  // tells the client's connections apart
 };
 
 class HttpTestServer {
@@ -101,7 +102,8 @@ class HttpTestServer {
     server_->set_keep_alive_timeout(1);
     server_->set_pre_routing_handler([this](const httplib::Request& request, httplib::Response&) {
       std::lock_guard lock(logMutex_);
-      log_.push_back({request.method, request.path, request.get_header_value("User-Agent")});
+      log_.push_back({request.method, request.path, request.get_header_value("User-Agent"),
+                      request.remote_port});
       return httplib::Server::HandlerResponse::Unhandled;
     });
     AddStandardRoutes();

@@ -1,0 +1,19 @@
+#pragma once
+// Reused libcurl easy handles. A handle keeps its live connections, TLS sessions, DNS
+// answers and CA store between transfers, so a run of requests to one host pays for one
+// connection and one handshake instead of one each. Options do not carry over: every
+// handle handed out is reset.
+//
+// Thread safety: any thread. A handle is used by one thread at a time: the pool hands
+// each one out exclusively, and takes it back when its holder goes.
+#include <curl/curl.h>
+
+#include <memory>
+
+struct CurlHandleReturn {
+  void operator()(CURL* curl) const;
+};
+using CurlHandle = std::unique_ptr<CURL, CurlHandleReturn>;
+
+// A reset handle, idle or new; null when libcurl cannot make one.
+CurlHandle CurlHandleTake();
