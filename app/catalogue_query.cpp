@@ -122,6 +122,7 @@ bool ParseAnswer(const Text& address) {
 }
 
 void EmptyCatalogue() {
+  RunRowsChangedFrom(0);
   CatalogueItemsClear();
   ListRemoveAllItems(kItemList);
 }

@@ -1,5 +1,7 @@
 #include "item_rows.h"
 
+#include <algorithm>
+
 #include "app_state.h"
 #include "gadgets.h"
 #include "report_list.h"
@@ -17,12 +19,28 @@ bool RowIsDownloading(int64_t row) {
   return RowIsChecked(row) && RowHasStatus(row, TextRole::StatusTextDownloading);
 }
 
-int64_t FirstRow(bool (*test)(int64_t row)) {
+namespace {
+
+int64_t runCursor = 0;
+
+int64_t FirstRowFrom(int64_t start, bool (*test)(int64_t row)) {
   const int64_t rows = ListItemCount(kItemList);
-  for (int64_t row = 0; row < rows; ++row)
+  for (int64_t row = start; row < rows; ++row)
     if (test(row)) return row;
   return -1;
 }
+
+}  // namespace
+
+int64_t FirstRow(bool (*test)(int64_t row)) { return FirstRowFrom(0, test); }
+
+int64_t FirstRunRow(bool (*test)(int64_t row)) { return FirstRowFrom(runCursor, test); }
+
+int64_t RunCursor() { return runCursor; }
+
+void RunCursorAt(int64_t row) { runCursor = row; }
+
+void RunRowsChangedFrom(int64_t row) { runCursor = std::clamp<int64_t>(row, 0, runCursor); }
 
 void SetRowStatus(int64_t row, TextRole status) {
   ListSetCellText(kItemList, row, T(status), kColumnStatus);

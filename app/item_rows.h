@@ -20,6 +20,16 @@ bool RowIsDownloading(int64_t row);  // checked, and its status is the downloadi
 // count is read once.
 int64_t FirstRow(bool (*test)(int64_t row));
 
+// The run's scans for the queued and the downloading row start at a cursor instead of row
+// 0, so that a run at the end of a long list does not walk all of it on every entry.
+// Rows before the cursor hold no queued and no downloading row: the handlers move it up
+// to each row they start (RunCursorAt), and whatever else changes checks or statuses
+// moves it back to the first row it touched (RunRowsChangedFrom). UI thread only.
+int64_t FirstRunRow(bool (*test)(int64_t row));
+int64_t RunCursor();
+void RunCursorAt(int64_t row);
+void RunRowsChangedFrom(int64_t row);
+
 void SetRowStatus(int64_t row, TextRole status);
 void SetRowStatusColour(int64_t row, uint32_t colour);
 

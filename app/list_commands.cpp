@@ -24,12 +24,14 @@ void SetDownloadEnabled(bool enabled) {
 // Writes new flags to every row; `flagsFor` maps a row's current flags to its new ones.
 template <class FlagsFor>
 void RewriteFlags(FlagsFor flagsFor) {
+  RunRowsChangedFrom(0);
   const int64_t rows = ListItemCount(kItemList);
   for (int64_t row = 0; row < rows; ++row)
     ListSetItemFlags(kItemList, row, flagsFor(ListGetItemFlags(kItemList, row)));
 }
 
 void Requeue(int64_t row, int64_t flags) {
+  RunRowsChangedFrom(row);
   ListSetItemFlags(kItemList, row, flags);
   SetRowStatusColour(row, kColourBlack);
   SetRowStatus(row, R::StatusTextQueued);
@@ -39,6 +41,7 @@ void Requeue(int64_t row, int64_t flags) {
 }  // namespace
 
 int CommandClear() {
+  RunRowsChangedFrom(0);
   CatalogueItemsClear();
   ListRemoveAllItems(kItemList);
   ResetProgressBars();

@@ -166,5 +166,6 @@ int64_t MainWindowFilter(int64_t, uint32_t message, uint64_t, int64_t lParam) {
   if (checkboxOnly && DownloadActive != 0) return 1;
   const bool checkChanges = ((notice->newState ^ notice->oldState) & kListCheckImageBits) != 0;
   if (checkChanges && RowIsDownloading(notice->row)) return 1;
+  if (checkChanges) RunRowsChangedFrom(notice->row);  // it may be queued from now on
   return kFilterDefault;
 }

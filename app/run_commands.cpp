@@ -46,6 +46,7 @@ int CommandDownload() {
   GadgetSetProperty(kBatchProgressBar, kProgressMaximum, count + 1);
   if (count == 0) return 0;
   SetControlState(kControlsRunning);
+  RunRowsChangedFrom(0);
   DownloadActive = 1;
   StopRequested = 0;
   ShowMessage(TextRole::DownloadRunningMessage);

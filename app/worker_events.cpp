@@ -35,11 +35,12 @@ void EndRun() {
 int StartNextEntry() {
   workerPending = false;
   DownloadActive = 1;
-  int64_t finished = FirstRow(RowIsDownloading);
+  int64_t finished = FirstRunRow(RowIsDownloading);
   if (finished >= 0) SetRowStatus(finished, TextRole::StatusTextDone);
-  int64_t next = FirstRow(RowIsQueued);
+  int64_t next = FirstRunRow(RowIsQueued);
   if (next >= 0) {
     SetRowStatus(next, TextRole::StatusTextDownloading);
+    RunCursorAt(next);
     StartWorker(next);
     return 0;
   }
@@ -52,7 +53,7 @@ int EntryFailed() {
   workerPending = false;
   ShowMessage(TextRole::EntryFailedMessage);
   int64_t rows = ListItemCount(kItemList);
-  for (int64_t row = 0; row < rows; ++row) {
+  for (int64_t row = RunCursor(); row < rows; ++row) {
     if (!RowIsChecked(row)) continue;
     if (RowHasStatus(row, TextRole::StatusTextDownloading)) {
       SetRowStatusColour(row, kColourRed);
@@ -61,6 +62,7 @@ int EntryFailed() {
     if (RowHasStatus(row, TextRole::StatusTextQueued)) {
       SetRowStatusColour(row, kColourBlue);
       SetRowStatus(row, TextRole::StatusTextDownloading);
+      RunCursorAt(row);
       StartWorker(row);
       return 0;
     }
@@ -73,7 +75,7 @@ int RunStopped() {
   workerPending = false;
   ResetProgressBars();
   DownloadActive = 0;
-  int64_t row = FirstRow(RowIsDownloading);
+  int64_t row = FirstRunRow(RowIsDownloading);
   if (row >= 0) {
     ListSetItemFlags(kItemList, row, ListGetItemFlags(kItemList, row) | kListItemChecked);
     SetRowStatusColour(row, kColourBlack);

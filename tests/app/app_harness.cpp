@@ -130,6 +130,9 @@ int AppHarnessRunTests(int argc, char** argv) {
 // ---- TestWebServer ----
 
 TestWebServer::TestWebServer() {
+  // The program keeps connections open for its next request; the server's end waits for
+  // them, so they must not idle long.
+  server_.set_keep_alive_timeout(1);
   server_.Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
     Answer(request, response);
   });

@@ -1,10 +1,13 @@
 // How a download run ends: on a last entry that fails, on stop (also against a server
 // that has stalled, and with download pressed again at once), and past unchecked rows.
+#include <QAbstractItemView>
+#include <QTest>
 #include <chrono>
 #include <thread>
 
 #include "app_state.h"
 #include "gadgets.h"
+#include "platform/qt_list.h"
 #include "run_fixture.h"
 
 namespace run_test {
@@ -117,6 +120,27 @@ TEST_F(RunStopTest, UncheckedQueuedRowsAreSkipped) {
   EXPECT_EQ(server_.Hits(PicturePath("two.jpg")), 0);
   EXPECT_EQ(SavedFiles(), (std::vector<std::string>{"Run_one.jpg", "Run_three.jpg"}));
   EXPECT_EQ(app_.StatusText(), T(R::RunFinishedMessage));
+}
+
+TEST_F(RunStopTest, ARowCheckedAboveTheRunDuringItIsStillFetched) {
+  Start();
+  PublishPicture("above.jpg", 200, 150);
+  PublishGatedPicture("held.jpg");
+  PublishPicture("below.jpg", 200, 150);
+  Query({PicturePath("above.jpg"), PicturePath("held.jpg"), PicturePath("below.jpg")});
+  WriteFlags({1, 2, 2});  // the first row only selected
+  Command(kMenuDownload);
+  ASSERT_TRUE(WaitForStatus(1, R::StatusTextDownloading));
+  // A selected row's checkbox may change during a run; the run's scans must see it.
+  app_.OnUi([] {
+    QWidget* view = AppRun::Gadget(kItemList);
+    QTest::mouseClick(qobject_cast<QAbstractItemView*>(view)->viewport(), Qt::LeftButton, {},
+                      ListCheckboxRect(view, 0).center());
+  });
+  Release();
+  ASSERT_TRUE(WaitForRunEnd());
+  for (const auto& row : Rows()) EXPECT_EQ(row[kColumnStatus], T(R::StatusTextDone));
+  EXPECT_EQ(SavedFiles().size(), 3u);
 }
 
 TEST_F(RunStopTest, DownloadWithNothingQueuedOnlyResetsTheBatchBar) {
