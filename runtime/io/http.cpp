@@ -32,6 +32,7 @@ struct Transfer {
   std::string userAgent;
   uint8_t* data = nullptr;  // owned until handed over
   std::atomic<int64_t> capacity{0};
+  CURL* curl = nullptr;  // while it runs: for the length the server announces
   int flags = 0;
   int64_t maxBytes = kFetchAnySize;
   std::atomic<int64_t> received{0};
@@ -65,6 +66,19 @@ std::shared_ptr<Transfer> Unregister(int64_t handle) {
   return transfer;
 }
 
+// The block's next size once `needed` bytes do not fit. The first block takes the length
+// the server announces, so that a body arrives in one block without moves; past it, or
+// without one, the block grows by the chunk plus the growth step.
+int64_t NextCapacity(const Transfer& t, int64_t capacity, int64_t needed) {
+  if (capacity == 0) {
+    curl_off_t announced = -1;
+    curl_easy_getinfo(t.curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
+    if (announced >= needed && announced <= t.maxBytes) return announced;
+    return std::max(needed, kFetchGrowthStep);
+  }
+  return needed + kFetchGrowthStep;
+}
+
 size_t WriteBody(char* bytes, size_t size, size_t count, void* user) {
   auto& t = *static_cast<Transfer*>(user);
   if (t.state.load() == kAbortRequested) return 0;  // libcurl ends with a write error
@@ -73,7 +87,7 @@ size_t WriteBody(char* bytes, size_t size, size_t count, void* user) {
   if (n > t.maxBytes - received) return 0;  // over the limit: a write error ends it
   int64_t capacity = t.capacity.load(std::memory_order_relaxed);
   if (received + n > capacity) {
-    capacity += n + kFetchGrowthStep;
+    capacity = NextCapacity(t, capacity, received + n);
     uint8_t* grown = MemoryResize(t.data, capacity, kMemoryNoClear);
     if (!grown) return 0;
     t.data = grown;
@@ -144,9 +158,7 @@ void Perform(Transfer& t) {
   CurlHandle handle = CurlHandleTake();
   CURL* curl = handle.get();
   if (!curl) return Conclude(t, nullptr);
-  t.data = MemoryAllocate(kFetchGrowthStep, kMemoryNoClear);
-  if (!t.data) return Conclude(t, nullptr);
-  t.capacity.store(kFetchGrowthStep);
+  t.curl = curl;  // the body's block is made when its first bytes come
   SetCommonOptions(curl, t.url, t.userAgent, t.flags);
   // Refuses an announced length over the limit before any of the body comes (0 would
   // mean no limit to libcurl; the write callback holds the line in every case).
@@ -157,6 +169,7 @@ void Perform(Transfer& t) {
   curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &CheckAbort);
   curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &t);
   const CURLcode code = curl_easy_perform(curl);
+  t.curl = nullptr;
   handle.reset();  // back to the pool before the end state lets the caller go on
 
   uint8_t* data = std::exchange(t.data, nullptr);

@@ -28,7 +28,8 @@ constexpr int64_t kTransferAborted = -4;
 
 inline constexpr char16_t kDefaultUserAgent[] = u"Mozilla/5.0 Gecko/41.0 Firefox/41.0";
 
-// Bytes a body block grows by beyond the chunk that overflows it.
+// Bytes a body block grows by beyond the chunk that overflows it, and its first size when
+// the server announces no length (else the first block is the announced length).
 constexpr int64_t kFetchGrowthStep = 524288;
 // A transfer that receives nothing for this long fails.
 constexpr int64_t kFetchStallSeconds = 60;

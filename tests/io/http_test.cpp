@@ -151,13 +151,20 @@ TEST_F(HttpTest, AWaitForATransferEndsAsSoonAsTheTransferDoes) {
   EXPECT_EQ(TransferWait(transfer, 10), kTransferFailed);  // released
 }
 
-TEST_F(HttpTest, TheBlockGrowsOnlyPastItsFirstHalfMebibyte) {
-  const int64_t exact = FetchToMemory(server_.UrlText("/bytes/524288"), kFetchAsync);
+TEST_F(HttpTest, TheBlockIsTheAnnouncedLengthElseGrowsPastItsFirstHalfMebibyte) {
+  for (size_t size : {size_t{524288}, size_t{3000001}}) {
+    const int64_t announced = FetchToMemory(server_.UrlText("/bytes/" + std::to_string(size)), kFetchAsync);
+    ASSERT_EQ(WaitForEnd(announced).end, kTransferCompleted);
+    EXPECT_EQ(TransferCapacity(announced), static_cast<int64_t>(size));
+    EXPECT_EQ(Bytes(Block(FinishTransfer(announced))), MakeBody(size));
+  }
+
+  const int64_t exact = FetchToMemory(server_.UrlText("/chunked/524288"), kFetchAsync);
   ASSERT_EQ(WaitForEnd(exact).end, kTransferCompleted);
   EXPECT_EQ(TransferCapacity(exact), kFetchGrowthStep);
   EXPECT_EQ(Bytes(Block(FinishTransfer(exact))), MakeBody(524288));
 
-  const int64_t over = FetchToMemory(server_.UrlText("/bytes/524289"), kFetchAsync);
+  const int64_t over = FetchToMemory(server_.UrlText("/chunked/524289"), kFetchAsync);
   ASSERT_EQ(WaitForEnd(over).end, kTransferCompleted);
   // The overflowing chunk plus one more step: libcurl's chunks are 1 to 16 KiB.
   const int64_t chunk = TransferCapacity(over) - 2 * kFetchGrowthStep;
