@@ -130,6 +130,28 @@ void SetCommonOptions(CURL* curl, const std::string& url, const std::string& use
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(stallSeconds.load()));
 }
 
+// A kept connection can turn out unusable only once it is used again: the server closed
+// it meanwhile, or left bytes on it beyond the length it announced. A request that failed
+// that way before any of its answer counted goes once more over a fresh connection, so
+// that reuse fails nothing that a new connection would have carried.
+bool WorthAFreshConnection(CURL* curl, CURLcode code) {
+  switch (code) {
+    case CURLE_WEIRD_SERVER_REPLY:
+    case CURLE_UNSUPPORTED_PROTOCOL:  // leftover bytes read as the answer's status line
+    case CURLE_GOT_NOTHING:
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+    case CURLE_HTTP2:
+    case CURLE_HTTP2_STREAM:
+    case CURLE_PARTIAL_FILE:
+      break;
+    default:
+      return false;
+  }
+  long connects = -1;
+  return curl_easy_getinfo(curl, CURLINFO_NUM_CONNECTS, &connects) == CURLE_OK && connects == 0;
+}
+
 // Writes the end state, as the last access of the transfer thread. A compare-and-swap
 // from running: an abort requested in the meantime turns the end into kTransferAborted.
 void WriteEndState(Transfer& t, uint8_t* result) {
@@ -168,7 +190,11 @@ void Perform(Transfer& t) {
   curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
   curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &CheckAbort);
   curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &t);
-  const CURLcode code = curl_easy_perform(curl);
+  CURLcode code = curl_easy_perform(curl);
+  if (t.received.load() == 0 && t.state.load() == kRunning && WorthAFreshConnection(curl, code)) {
+    curl_easy_setopt(curl, CURLOPT_FRESH_CONNECT, 1L);
+    code = curl_easy_perform(curl);
+  }
   t.curl = nullptr;
   handle.reset();  // back to the pool before the end state lets the caller go on
 
@@ -295,7 +321,12 @@ Text FetchHeaders(TextView url, int flags, TextView userAgent,
     curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &CheckAbortFlag);
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, abortWhenSet);
   }
-  const CURLcode code = curl_easy_perform(curl);
+  CURLcode code = curl_easy_perform(curl);
+  if (WorthAFreshConnection(curl, code) && !(abortWhenSet && abortWhenSet->load() != 0)) {
+    headers.clear();
+    curl_easy_setopt(curl, CURLOPT_FRESH_CONNECT, 1L);
+    code = curl_easy_perform(curl);
+  }
   return code == CURLE_OK ? TextFromUtf8(headers) : Text{};
 }
 

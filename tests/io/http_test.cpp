@@ -87,6 +87,11 @@ TEST_F(HttpTest, BodiesArriveWholeAndExactlySizedWhateverTheStatus) {
   EXPECT_EQ(Bytes(Fetch(server_, "/missing")), "<html><body><h1>404 Not Found</h1></body></html>");
   // More bytes than announced: only the announced ones count.
   EXPECT_EQ(Bytes(Fetch(server_, "/overlong/1000/1500")), MakeBody(1000));
+  // The extra bytes spoil the kept connection; the next request must not pay for that.
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(Bytes(Fetch(server_, "/overlong/1000/9000")), MakeBody(1000));
+    EXPECT_NE(Headers(server_, "/bytes/10"), "");
+  }
 }
 
 TEST_F(HttpTest, EmptyBodiesBrokenTransfersAndBadAddressesFail) {
