@@ -12,8 +12,8 @@
 // only. A record is used afterwards without the lock, so two threads must not create
 // and release the same number at once. ForEach holds the lock throughout. The release
 // routine runs outside the lock and may call back into the table: it destroys platform
-// objects, whose goodbyes take other locks (the event lock), which callbacks holding
-// those locks take in the other order when they look records up.
+// objects, whose goodbyes take the event lock, and event callbacks look records up under
+// that lock, so holding both here would take them in both orders.
 #include <cstdint>
 #include <functional>
 #include <list>
@@ -125,8 +125,10 @@ class ObjectTable {
   std::vector<int64_t> ValuesToRelease() const {
     std::lock_guard lock(mutex_);
     std::vector<int64_t> values;
-    for (int64_t n = 0; n < SlotCount(); ++n)
-      if (slots_[static_cast<size_t>(n)] && IsLive(*slots_[static_cast<size_t>(n)])) values.push_back(n);
+    for (int64_t n = 0; n < SlotCount(); ++n) {
+      const auto& slot = slots_[static_cast<size_t>(n)];
+      if (slot && IsLive(*slot)) values.push_back(n);
+    }
     for (const auto& record : dynamic_) values.push_back(HandleOf(record.get()));
     return values;
   }

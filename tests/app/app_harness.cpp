@@ -135,7 +135,9 @@ bool RunOnUi(std::function<void()> work, std::chrono::milliseconds timeout) {
   if (!PostToUi(call)) return false;
   using State = UiCall::State;
   std::unique_lock lock(courierLock);
-  const auto ended = [&call] { return call->state == State::Done || call->state == State::Dropped; };
+  const auto ended = [&call] {
+    return call->state == State::Done || call->state == State::Dropped;
+  };
   if (!callEnded.wait_for(lock, timeout, ended)) {
     if (call->state == State::Queued) {
       call->state = State::Dropped;
