@@ -2,7 +2,8 @@
 # Builds test suites with a sanitizer and runs them.
 #   scripts/test-sanitized.sh [thread] [suite...]
 # Without "thread": AddressSanitizer + UndefinedBehaviorSanitizer. Suites are the folders
-# under tests/ (core, io, images, ui, app, tools); default: core io images.
+# under tests/ (core, io, images, ui, app, tools); default: core io images. "thread" runs
+# ThreadSanitizer, which leaves out only Qt's own calls (tests/support/tsan.supp).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 sanitizers=address,undefined
@@ -17,11 +18,13 @@ targets=()
 for s in "${suites[@]}"; do targets+=("trawl_${s}_tests"); done
 cmake --build "$build" -j "$(nproc)" --target "${targets[@]}"
 
-suppressions=$PWD/tests/support/lsan.supp
+support=$PWD/tests/support
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:strict_string_checks=1}
-export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$suppressions:print_suppressions=0}
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$support/lsan.supp:print_suppressions=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
-export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}
+# Any report fails the run (exit code 66). Options given by the caller come after the
+# suppressions, so they can replace them.
+export TSAN_OPTIONS=suppressions=$support/tsan.supp:${TSAN_OPTIONS:-halt_on_error=1:exitcode=66:second_deadlock_stack=1}
 export QT_QPA_PLATFORM=offscreen
 failed=0
 for s in "${suites[@]}"; do

@@ -10,8 +10,10 @@
 //
 // Thread safety: every operation takes the table's recursive lock for the table work
 // only. A record is used afterwards without the lock, so two threads must not create
-// and release the same number at once. ForEach and ReleaseAll hold the lock throughout;
-// the release routine may call back into the table.
+// and release the same number at once. ForEach holds the lock throughout. The release
+// routine runs outside the lock and may call back into the table: it destroys platform
+// objects, whose goodbyes take the event lock, and event callbacks look records up under
+// that lock, so holding both here would take them in both orders.
 #include <cstdint>
 #include <functional>
 #include <list>
@@ -39,18 +41,21 @@ class ObjectTable {
   // The record for a new object of `number` (a fresh dynamic record for -1), releasing
   // the object that held the number before. Null for numbers below -1 or too large.
   Record* Reserve(int64_t number) {
-    std::lock_guard lock(mutex_);
-    if (number == kDynamicNumber) return ReserveDynamic();
+    if (number == kDynamicNumber) {
+      std::lock_guard lock(mutex_);
+      return ReserveDynamic();
+    }
     if (number < 0 || number > kMaxObjectNumber) return nullptr;
+    const bool held = Get(number) != nullptr;
+    if (held && release_) release_(number);
+    std::lock_guard lock(mutex_);
     if (number >= SlotCount()) slots_.resize(static_cast<size_t>(number + growthStep_));
     auto& slot = slots_[static_cast<size_t>(number)];
-    if (!slot) {
+    if (!slot)
       slot = std::make_unique<Record>();
-    } else if (IsLive(*slot)) {
-      if (release_) release_(number);
-      *slots_[static_cast<size_t>(number)] = Record{};  // the routine may have grown the array
-    }
-    return slots_[static_cast<size_t>(number)].get();
+    else if (held)
+      *slot = Record{};
+    return slot.get();
   }
 
   // The live record of a number or dynamic handle, or null.
@@ -88,16 +93,9 @@ class ObjectTable {
   // Calls the release routine for every live object: numbered ones in increasing order,
   // then dynamic ones, the newest first.
   void ReleaseAll() {
-    std::lock_guard lock(mutex_);
-    for (int64_t n = 0; n < SlotCount(); ++n) {
-      if (!slots_[static_cast<size_t>(n)] || !IsLive(*slots_[static_cast<size_t>(n)])) continue;
-      if (release_) release_(n);
-      *slots_[static_cast<size_t>(n)] = Record{};  // indexed again: the routine may grow the array
-    }
-    while (!dynamic_.empty()) {
-      int64_t handle = HandleOf(dynamic_.front().get());
-      if (release_) release_(handle);
-      Release(handle);  // in case the routine did not
+    for (int64_t value : ValuesToRelease()) {
+      if (release_ && StillHeld(value)) release_(value);  // an earlier routine may have freed it
+      Release(value);  // in case the routine did not
     }
   }
 
@@ -122,6 +120,25 @@ class ObjectTable {
 
  private:
   static bool IsLive(const Record& record) { return static_cast<bool>(record.handle); }
+
+  // Live numbers in increasing order, then every dynamic handle, the newest first.
+  std::vector<int64_t> ValuesToRelease() const {
+    std::lock_guard lock(mutex_);
+    std::vector<int64_t> values;
+    for (int64_t n = 0; n < SlotCount(); ++n) {
+      const auto& slot = slots_[static_cast<size_t>(n)];
+      if (slot && IsLive(*slot)) values.push_back(n);
+    }
+    for (const auto& record : dynamic_) values.push_back(HandleOf(record.get()));
+    return values;
+  }
+
+  // A live number, or a dynamic handle not yet freed (live or not).
+  bool StillHeld(int64_t value) const {
+    std::lock_guard lock(mutex_);
+    if (value >= 0 && value < SlotCount()) return Get(value) != nullptr;
+    return dynamicIndex_.count(value) != 0;
+  }
 
   Record* ReserveDynamic() {
     dynamic_.push_front(std::make_unique<Record>());

@@ -7,11 +7,11 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QMetaObject>
+#include <QEvent>
 #include <QTest>
 #include <QWidget>
 #include <condition_variable>
-#include <future>
+#include <deque>
 
 #include "app_state.h"
 #include "gadgets.h"
@@ -31,19 +31,85 @@ std::optional<TextTable> pendingTable;
 std::optional<int> exitCode;
 bool testsFinished = false;
 
-// A UI-thread object that carries the tests' work onto the UI thread while the toolkit
-// is up. Guarded so that nothing is posted to it while it is being deleted.
+// The tests' work for the UI thread waits in a queue under courierLock, and its state
+// changes under that lock; Qt carries only a wake-up to the courier. So the hand-over in
+// both directions is visible to ThreadSanitizer, which cannot see Qt's own locks.
+struct UiCall {
+  enum class State { Queued, Running, Done, Dropped };
+  std::function<void()> work;
+  State state = State::Queued;
+};
+
+const QEvent::Type kCallsWaiting = static_cast<QEvent::Type>(QEvent::registerEventType());
+
 std::mutex courierLock;
-QObject* courier = nullptr;
+std::condition_variable callEnded;
+std::deque<std::shared_ptr<UiCall>> queuedCalls;
+QObject* courier = nullptr;  // lives on the UI thread while the toolkit is up
+// The next wake-up, made on the UI thread: the application's event filters read it there,
+// and one made by the test thread would reach them through Qt's queue alone.
+std::unique_ptr<QEvent> spareWake;
+bool wakePosted = false;
+
+// Under courierLock.
+void PostWake() {
+  wakePosted = true;
+  QCoreApplication::postEvent(courier, spareWake.release());
+}
+
+// On the UI thread, for each wake-up: the next call still wanted, marked running. While
+// calls remain a wake-up stays posted, so that a modal window this call opens (its nested
+// event loop) goes on with them.
+std::shared_ptr<UiCall> NextCall() {
+  std::lock_guard lock(courierLock);
+  std::shared_ptr<UiCall> next;
+  while (!next && !queuedCalls.empty()) {
+    next = std::move(queuedCalls.front());
+    queuedCalls.pop_front();
+    if (next->state == UiCall::State::Queued)
+      next->state = UiCall::State::Running;
+    else
+      next.reset();  // its caller gave up
+  }
+  if (!spareWake) spareWake = std::make_unique<QEvent>(kCallsWaiting);
+  wakePosted = false;
+  if (!queuedCalls.empty()) {
+    PostWake();
+    spareWake = std::make_unique<QEvent>(kCallsWaiting);
+  }
+  return next;
+}
+
+class Courier final : public QObject {
+ public:
+  bool event(QEvent* event) override {
+    if (event->type() != kCallsWaiting) return QObject::event(event);
+    if (std::shared_ptr<UiCall> call = NextCall()) {
+      call->work();
+      {
+        std::lock_guard lock(courierLock);
+        call->state = UiCall::State::Done;
+      }
+      callEnded.notify_all();
+    }
+    return true;
+  }
+};
 
 void ToolkitHook(bool started) {
   std::lock_guard lock(courierLock);
   if (started) {
-    courier = new QObject();
-  } else {
-    delete courier;  // work still queued for it is dropped, and its waiter released
-    courier = nullptr;
+    courier = new Courier();
+    spareWake = std::make_unique<QEvent>(kCallsWaiting);
+    wakePosted = false;
+    return;
   }
+  delete courier;  // its pending wake-up goes with it
+  courier = nullptr;
+  spareWake.reset();
+  for (const std::shared_ptr<UiCall>& call : queuedCalls) call->state = UiCall::State::Dropped;
+  queuedCalls.clear();
+  callEnded.notify_all();  // their waiters are released
 }
 
 bool CourierReady() {
@@ -51,50 +117,35 @@ bool CourierReady() {
   return courier != nullptr;
 }
 
-// One piece of work carried to the UI thread. A caller that stops waiting marks it
-// abandoned, so that work arriving late never touches the caller's gone stack.
-struct UiCall {
-  std::mutex lock;
-  bool abandoned = false;
-  std::function<void()> work;
-};
-
-// Posts the call; the returned future is ready once it ran, or broken once the call was
-// dropped (the courier went with the end of a run). Invalid when nothing could be posted.
-std::future<void> PostToUi(const std::shared_ptr<UiCall>& call) {
-  auto done = std::make_shared<std::promise<void>>();
-  std::future<void> finished = done->get_future();
-  std::lock_guard lock(courierLock);
-  if (!courier) return {};
-  QMetaObject::invokeMethod(
-      courier,
-      [call, done] {
-        std::lock_guard running(call->lock);
-        if (call->abandoned) return;
-        call->work();
-        done->set_value();
-      },
-      Qt::QueuedConnection);
-  return finished;
+// False when nothing could be posted (the application is not running).
+bool PostToUi(std::shared_ptr<UiCall> call) {
+  std::lock_guard lock(courierLock);  // the courier is not deleted under a post
+  if (!courier) return false;
+  queuedCalls.push_back(std::move(call));
+  if (!wakePosted) PostWake();
+  return true;
 }
 
-// Posts `work` to the UI thread and waits for it; false when it was dropped or late.
+// Posts `work` to the UI thread and waits for it; false when it was dropped (the end of
+// the run) or late. Late work that has not started is given up, so that it never touches
+// the caller's gone stack; work already under way is waited for.
 bool RunOnUi(std::function<void()> work, std::chrono::milliseconds timeout) {
   auto call = std::make_shared<UiCall>();
   call->work = std::move(work);
-  std::future<void> finished = PostToUi(call);
-  if (!finished.valid()) return false;
-  if (finished.wait_for(timeout) != std::future_status::ready) {
-    std::lock_guard lock(call->lock);  // waits for work already under way
-    call->abandoned = true;
-    if (finished.wait_for(0s) != std::future_status::ready) return false;
+  if (!PostToUi(call)) return false;
+  using State = UiCall::State;
+  std::unique_lock lock(courierLock);
+  const auto ended = [&call] {
+    return call->state == State::Done || call->state == State::Dropped;
+  };
+  if (!callEnded.wait_for(lock, timeout, ended)) {
+    if (call->state == State::Queued) {
+      call->state = State::Dropped;
+      return false;
+    }
+    callEnded.wait(lock, ended);
   }
-  try {
-    finished.get();
-    return true;
-  } catch (const std::future_error&) {
-    return false;  // dropped with the courier at the end of the run
-  }
+  return call->state == State::Done;
 }
 
 std::string Html404() { return "<html><body><h1>404 Not Found</h1></body></html>"; }
@@ -275,7 +326,7 @@ bool AppRun::OnUi(std::function<void()> work) {
 void AppRun::OnUiLater(std::function<void()> work) {
   auto call = std::make_shared<UiCall>();
   call->work = std::move(work);
-  EXPECT_TRUE(PostToUi(call).valid()) << "the application is not running";
+  EXPECT_TRUE(PostToUi(std::move(call))) << "the application is not running";
 }
 
 bool AppRun::WaitUntil(std::function<bool()> condition, std::chrono::milliseconds timeout) {

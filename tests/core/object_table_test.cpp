@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
 #include <vector>
 
 namespace {
@@ -104,6 +105,24 @@ TEST(ObjectTable, ForEachVisitsLiveObjectsNumbersUpThenDynamicOldestFirst) {
   t.table.ForEach([&](int64_t value, Record&) { visited.push_back(value); });
   EXPECT_EQ(visited, (std::vector<int64_t>{1, 4, ObjectTable<Record>::HandleOf(oldest),
                                            ObjectTable<Record>::HandleOf(newest)}));
+}
+
+// Release routines destroy platform objects, whose goodbyes take the event lock; with
+// the table's lock held as well, the two locks would be taken in both orders.
+TEST(ObjectTable, ReleaseRoutinesRunWithoutTheTableLock) {
+  std::vector<bool> lockFree;
+  ObjectTable<Record> table{4, [&](int64_t) {
+                              std::thread([&] {
+                                const bool free = table.Mutex().try_lock();
+                                if (free) table.Mutex().unlock();
+                                lockFree.push_back(free);
+                              }).join();
+                            }};
+  table.Reserve(1)->handle = 1;
+  table.Reserve(1)->handle = 1;  // reusing the number releases the old object
+  table.Reserve(kDynamicNumber)->handle = 1;
+  table.ReleaseAll();
+  EXPECT_EQ(lockFree, (std::vector<bool>{true, true, true}));
 }
 
 TEST(ObjectTable, RejectsNumbersOutsideTheModel) {

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <optional>
 
@@ -32,10 +33,12 @@ class UiInbox {
     bool done = false;
   };
 
+  // On the UI thread.
   void Open(QObject* receiver) {
     std::lock_guard lock(mutex_);
     receiver_ = receiver;
     wakePosted_ = false;
+    spareWake_ = std::make_unique<QEvent>(kWakeType);
   }
 
   // Stops taking items; callers still waiting are released without their work done.
@@ -44,6 +47,7 @@ class UiInbox {
     {
       std::lock_guard lock(mutex_);
       receiver_ = nullptr;
+      spareWake_.reset();
       dropped.swap(items_);
       for (Item& item : dropped)
         if (item.call) item.call->done = true;
@@ -66,6 +70,7 @@ class UiInbox {
     {
       std::lock_guard lock(mutex_);
       wakePosted_ = false;
+      if (!spareWake_) spareWake_ = std::make_unique<QEvent>(kWakeType);
     }
     while (auto item = Next()) {
       if (!item->call) {
@@ -101,7 +106,7 @@ class UiInbox {
     items_.push_back(item);
     if (!wakePosted_) {
       wakePosted_ = true;
-      QCoreApplication::postEvent(receiver_, new QEvent(kWakeType));
+      QCoreApplication::postEvent(receiver_, spareWake_.release());
     }
     return true;
   }
@@ -119,6 +124,10 @@ class UiInbox {
   std::deque<Item> items_;
   QObject* receiver_ = nullptr;
   bool wakePosted_ = false;
+  // The next wake-up, made on the UI thread ahead of need: one made by a worker would be
+  // read by the application's event filters on the UI thread with nothing a race
+  // checker sees ordering the two (Qt's queue lock is invisible to it).
+  std::unique_ptr<QEvent> spareWake_;
 };
 
 UiInbox& Inbox() {
