@@ -44,6 +44,7 @@ class StallProbe {
   double StartMs() const { return startMs_; }
   double EndMs() const { return endMs_; }
   double BetweenMs() const { return betweenMs_; }
+  int64_t Firings() const { return firings_; }
 
  private:
   double LatenessMs(Clock::time_point now) {
