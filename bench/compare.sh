@@ -2,7 +2,7 @@
 # Trawl side by side with the tools its libraries come with (curl, xmlwf, djpeg/cjpeg)
 # and ImageMagick, on the same inputs over loopback.
 #
-#   bench/compare.sh [--quick] [--runs N] [--build DIR]
+#   bench/compare.sh [--quick] [--runs N] [--build DIR] [--profile]
 #
 # Builds the job programs (RelWithDebInfo; build-compare/ unless --build names another
 # folder), makes the inputs in a scratch folder, serves them with nginx on 127.0.0.1
@@ -12,19 +12,23 @@
 # times are the job inside a running program (bench/*_job.cpp); a yardstick's time is
 # its whole command. Peak memory is the peak resident size of the process (for a
 # yardstick pipeline: of its largest process). --quick: smaller inputs, 3 runs (CI).
-# Everything it starts is stopped when it ends.
+# --profile: afterwards, records the Trawl side of the three jobs with the worst ratios
+# under perf (whole program, set-up included) and prints where their time goes; the
+# recordings stay in DIR/compare-profiles/. Everything it starts is stopped when it ends.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 quick=0
 runs=""
 build="build-compare"
+profile=0
 while [ $# -gt 0 ]; do
   case $1 in
     --quick) quick=1 ;;
     --runs) runs=$2; shift ;;
     --build) build=$2; shift ;;
-    *) echo "usage: $0 [--quick] [--runs N] [--build DIR]" >&2; exit 2 ;;
+    --profile) profile=1 ;;
+    *) echo "usage: $0 [--quick] [--runs N] [--build DIR] [--profile]" >&2; exit 2 ;;
   esac
   shift
 done
@@ -37,7 +41,9 @@ else
   list_entries=100000 stall_run=50
 fi
 
-scripts/install-deps.sh nginx-light libjpeg-turbo-progs expat time curl openssl
+tools=(nginx-light libjpeg-turbo-progs expat time curl openssl)
+[ "$profile" = 1 ] && tools+=(linux-perf)
+scripts/install-deps.sh "${tools[@]}"
 
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
@@ -263,7 +269,7 @@ define_jobs() {
     "curl -sS -o /dev/null $http/body.bin"
   define_job picture-cjpeg \
     "$j/picture_mark_job $work/photo.jpg $work/marked-trawl.jpg 1" \
-    "djpeg $work/photo.jpg | cjpeg -quality 10 >$work/marked-cjpeg.jpg"
+    "djpeg $work/photo.jpg | cjpeg -quality 10 >$work/marked-cjpeg.jpg 2>/dev/null"
   define_job picture-magick \
     "$j/picture_mark_job $work/photo.jpg $work/marked-trawl.jpg 1" \
     "/usr/bin/convert $work/photo.jpg -font $font -pointsize 216 -fill red -gravity center \
@@ -372,8 +378,51 @@ print_table() {
     "the longest gap between them was $(awk -v m="$(median "$r/stall.trawl" between_ms)" "$one") ms late."
 }
 
+# --- profiles ------------------------------------------------------------------------------
+
+# The jobs with the three highest ratios, worst first.
+worst_jobs() {
+  local job
+  for job in "${job_names[@]}"; do
+    [ -n "${yard_cmd[$job]}" ] || continue
+    echo "$(median "$work/results/$job.trawl" seconds) $(median "$work/results/$job.yard" seconds) $job"
+  done | awk '{ print $1 / $2, $3 }' | sort -gr | head -n 3 | cut -d' ' -f2
+}
+
+# The first `count` lines of a perf report that name a symbol or a library.
+perf_summary() {
+  local data=$1 count=$2
+  shift 2
+  perf report -i "$data" --stdio -g none "$@" 2>/dev/null |
+    awk -v count="$count" '!/^#/ && NF {
+      sub(/[ -]+$/, "")  # columns perf cannot fill here
+      if ($NF !~ /^0x[0-9a-f]+$/ && n++ < count) print
+    }'
+}
+
+profile_worst() {
+  local job out=$build/compare-profiles
+  mkdir -p "$out"
+  for job in $(worst_jobs); do
+    perf record -q -e cpu-clock -F 1000 --call-graph dwarf -o "$out/$job.data" \
+      -- bash -c "${trawl_cmd[$job]}" >/dev/null
+    {
+      echo "Profile of ${title[$job]} ($job), CPU samples of the whole program"
+      echo "By library (self):"
+      perf_summary "$out/$job.data" 8 --no-children --sort dso
+      echo "By function (self):"
+      perf_summary "$out/$job.data" 12 --no-children --sort dso,symbol
+      echo "By function (with callees; unnamed library internals left out):"
+      perf_summary "$out/$job.data" 20 --children --sort symbol --percent-limit 5
+    } >"$out/$job.txt"
+    echo
+    cat "$out/$job.txt"
+  done
+}
+
 make_certificates
 start_nginx
 define_jobs
 measure
 print_table
+[ "$profile" = 0 ] || profile_worst
