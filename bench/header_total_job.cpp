@@ -13,7 +13,8 @@
 #include "texts.h"
 
 int main(int argc, char** argv) {
-  if (argc < 3 || argc > 4) return JobFailed(argv[0], "usage: ADDRESS_LIST EXPECTED_TOTAL [CA_FILE]");
+  if (argc < 3 || argc > 4)
+    return JobFailed(argv[0], "usage: ADDRESS_LIST EXPECTED_TOTAL [CA_FILE]");
   std::vector<Text> addresses;
   std::ifstream list(argv[1]);
   for (std::string line; std::getline(list, line);)

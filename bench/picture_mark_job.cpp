@@ -32,9 +32,10 @@ int main(int argc, char** argv) {
     return JobFailed(argv[0], "no mark font");
 
   JobClock clock;
-  const bool done = ImageLoad(kPicture, TextFromUtf8(argv[1])) != 0 &&
-                    MarkLikeTheWorker(kPicture, kFont, T(TextRole::MarkText), kRed) &&
-                    ImageSave(kPicture, TextFromUtf8(argv[2]), kImageFormatJpeg, std::stoll(argv[3])) != 0;
+  const bool done =
+      ImageLoad(kPicture, TextFromUtf8(argv[1])) != 0 &&
+      MarkLikeTheWorker(kPicture, kFont, T(TextRole::MarkText), kRed) &&
+      ImageSave(kPicture, TextFromUtf8(argv[2]), kImageFormatJpeg, std::stoll(argv[3])) != 0;
   clock.Report();
   return done ? 0 : JobFailed(argv[0], std::string("could not mark ") + argv[1]);
 }

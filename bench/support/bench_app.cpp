@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "app_state.h"
+#include "catalogue_query.h"
 #include "events.h"
 #include "fonts.h"
 #include "images.h"
@@ -31,13 +32,21 @@ void BenchAppStart() {
   BuildMainWindow();
 }
 
-void BenchAppPrepareDownloads(const Text& folder) {
+int64_t BenchAppPrepareRun(const Text& address, const Text& folder, int64_t runRows) {
+  BenchAppStart();
   ImageRegisterJpeg();
   FontLoad(kMarkFont, T(TextRole::FontFace), kMarkFontPoints, kFontBold);
   EventBind(kEventEntryDone, &StartNextEntry);
   EventBind(kEventEntryFailed, &EntryFailed);
   EventBind(kEventEntryAborted, &RunStopped);
   DownloadFolder = folder;
+  FillCatalogue(address);
+  const int64_t rows = ListItemCount(kItemList);
+  if (runRows == 0) runRows = rows;
+  if (runRows < 1 || rows < runRows) return 0;
+  for (int64_t row = rows - runRows; row < rows; ++row)
+    ListSetItemFlags(kItemList, row, kListItemChecked);
+  return runRows;
 }
 
 int64_t BenchAppRunDownloads() {

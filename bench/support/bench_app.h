@@ -11,10 +11,12 @@
 
 void BenchAppStart();
 
-// What a download run needs besides the window: the JPEG codec, the mark font, the
-// worker's events bound to the run's handlers, and `folder` (with a trailing separator)
-// as the download folder.
-void BenchAppPrepareDownloads(const Text& folder);
+// BenchAppStart, and what a download run needs besides the window: the JPEG codec, the
+// mark font, the worker's events bound to the run's handlers, and `folder` (with a
+// trailing separator) as the download folder. Then lists the catalogue at `address` and
+// checks its last `runRows` rows (0: every row). The number of rows checked; 0 when the
+// list is empty or shorter than that.
+int64_t BenchAppPrepareRun(const Text& address, const Text& folder, int64_t runRows);
 
 // Starts a download run of the checked rows as the download command does and serves the
 // UI thread until the run has ended and its last worker is gone. The number of rows whose

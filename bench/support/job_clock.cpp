@@ -22,7 +22,8 @@ long PeakKib() {
 
 }  // namespace
 
-JobClock::JobClock() : start_(std::chrono::steady_clock::now()), residentKibAtStart_(ResidentKib()) {}
+JobClock::JobClock()
+    : start_(std::chrono::steady_clock::now()), residentKibAtStart_(ResidentKib()) {}
 
 double JobClock::Seconds() const {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
