@@ -333,7 +333,7 @@ secs() { awk -v s="$1" 'BEGIN { if (s < 1) printf "%.1f ms", s * 1000; else prin
 holds() { awk -v a="$1" -v b="$2" 'BEGIN { print (a <= b) ? "yes" : "NO" }'; }
 
 print_row() {
-  printf '| %-38s | %-16s | %-9s | %-21s | %-9s | %-9s | %-6s | %-17s | %-5s |\n' "$@"
+  printf '| %-38s | %-18s | %-9s | %-21s | %-9s | %-9s | %-6s | %-17s | %-5s |\n' "$@"
 }
 
 print_table() {
