@@ -4,27 +4,14 @@
 #include <benchmark/benchmark.h>
 #include <httplib.h>
 
-#include <cstdlib>
 #include <string>
 #include <thread>
 
 #include "app_state.h"
+#include "bench_app.h"
 #include "catalogue_items.h"
 #include "catalogue_query.h"
-#include "events.h"
-#include "fonts.h"
-#include "gadgets.h"
-#include "images.h"
-#include "main_window.h"
-#include "menus.h"
 #include "report_list.h"
-#include "statusbar.h"
-#include "startup.h"
-#include "texts.h"
-#include "toolbar.h"
-#include "toolkit.h"
-#include "windows.h"
-#include "xml_document.h"
 
 namespace {
 
@@ -39,15 +26,12 @@ std::string CatalogueOf(int64_t entries) {
 class FillBench {
  public:
   FillBench() {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    StartServices(argc_, argv_);
+    BenchAppStart();
     server_.Get(R"(/c/(\d+)\.xml)", [](const httplib::Request& request, httplib::Response& response) {
       response.set_content(CatalogueOf(std::stoll(request.matches[1])), "application/xml");
     });
     port_ = server_.bind_to_any_port("127.0.0.1");
     thread_ = std::thread([this] { server_.listen_after_bind(); });
-    TextsLoad(TextTable::BuiltIn());
-    BuildMainWindow();
   }
   ~FillBench() {
     server_.stop();
@@ -58,9 +42,6 @@ class FillBench {
   }
 
  private:
-  int argc_ = 1;
-  char name_[6] = "bench";
-  char* argv_[2] = {name_, nullptr};
   httplib::Server server_;
   int port_ = 0;
   std::thread thread_;

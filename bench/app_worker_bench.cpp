@@ -7,25 +7,15 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <thread>
 
 #include "app_state.h"
+#include "bench_app.h"
 #include "catalogue_items.h"
 #include "download_worker.h"
 #include "events.h"
-#include "fonts.h"
-#include "gadgets.h"
-#include "images.h"
-#include "main_window.h"
-#include "menus.h"
 #include "report_list.h"
-#include "statusbar.h"
-#include "startup.h"
 #include "texts.h"
-#include "toolbar.h"
-#include "toolkit.h"
-#include "windows.h"
 
 namespace {
 
@@ -33,12 +23,7 @@ namespace {
 // last one is downloading.
 class WorkerBench {
  public:
-  WorkerBench() {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    StartServices(argc_, argv_);
-    TextsLoad(TextTable::BuiltIn());
-    BuildMainWindow();
-  }
+  WorkerBench() { BenchAppStart(); }
 
   void Fill(int64_t rows) {
     if (ListItemCount(kItemList) == rows) return;
@@ -72,11 +57,6 @@ class WorkerBench {
     if (found != expectedRow) state.SkipWithError("the worker found another row");
     return took.count();
   }
-
- private:
-  int argc_ = 1;
-  char name_[6] = "bench";
-  char* argv_[2] = {name_, nullptr};
 };
 
 WorkerBench& Bench() {

@@ -10,9 +10,9 @@
 #include <unistd.h>
 #include <vector>
 
-#include "drawing.h"
 #include "fonts.h"
 #include "images.h"
+#include "picture_mark.h"
 #include "platform/qt_font.h"
 
 namespace {
@@ -68,15 +68,7 @@ const Setup& Shared() {
   return setup;
 }
 
-void Mark() {
-  DrawBegin(ImageDrawTarget(100));
-  DrawSetFont(FontGetHandle(1));
-  int64_t offset =
-      static_cast<int64_t>(std::nearbyint(static_cast<double>(DrawTextWidth(kMark)) * 0.707 / 2.0));
-  DrawTextRotated(ImageGetWidth(100) / 2 - offset, ImageGetHeight(100) / 2 + offset, kMark, 45.0,
-                  255);
-  DrawEnd();
-}
+void Mark() { MarkLikeTheWorker(100, 1, kMark, 255); }
 
 void Decode(const Setup& s) {
   if (!ImageFromMemory(100, s.jpeg.data(), static_cast<int64_t>(s.jpeg.size())))

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Trawl needs to build, test and run. Safe to run again:
+# Installs the Debian packages Trawl needs to build, test and run, and any further
+# packages named as arguments (the benchmark names its tools so). Safe to run again:
 # packages that are already present are left alone.
 set -euo pipefail
 
@@ -9,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev libssl-dev
   fonts-dejavu-core
   xvfb xdotool x11-apps imagemagick openbox wmctrl
+  "$@"
 )
 
 missing=()

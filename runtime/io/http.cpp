@@ -26,6 +26,9 @@ constexpr int32_t kAbortRequested = -5;
 
 std::atomic<int64_t> stallSeconds{kFetchStallSeconds};
 
+std::mutex caFileMutex;
+std::string caFile;  // empty: the system store
+
 struct Transfer {
   std::atomic<int32_t> state{kRunning};
   std::string url;  // the library's 8-bit text is UTF-8 here
@@ -128,6 +131,8 @@ void SetCommonOptions(CURL* curl, const std::string& url, const std::string& use
   curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(stallSeconds.load()));
+  std::lock_guard lock(caFileMutex);
+  if (!caFile.empty()) curl_easy_setopt(curl, CURLOPT_CAINFO, caFile.c_str());  // libcurl copies it
 }
 
 // A kept connection can turn out unusable only once it is used again: the server closed
@@ -350,4 +355,9 @@ Text UrlDecode(TextView text, int mode) {
 
 void FetchSetStallSeconds(int64_t seconds) {
   stallSeconds.store(seconds > 0 ? seconds : kFetchStallSeconds);
+}
+
+void FetchSetCaFile(TextView path) {
+  std::lock_guard lock(caFileMutex);
+  caFile = TextToUtf8(path);
 }

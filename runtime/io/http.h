@@ -85,3 +85,7 @@ Text UrlDecode(TextView text, int mode);
 
 // Shortens the stall limit of later transfers (tests); values below 1 restore the default.
 void FetchSetStallSeconds(int64_t seconds);
+
+// Tests and benchmarks: later transfers trust the CA bundle in this file instead of the
+// system store; an empty path restores the default.
+void FetchSetCaFile(TextView path);

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
+#include <fstream>
 #include <memory>
 #include <random>
 #include <string>
@@ -337,7 +339,7 @@ TEST_F(HttpTest, HeaderQueriesReportTheLengthOnlyWhenTheServerAnnouncesIt) {
   for (const auto& request : server_.Requests()) EXPECT_EQ(request.method, "HEAD");
 }
 
-TEST(HttpsTest, AnUntrustedCertificateFailsWhileTheServerItselfWorks) {
+TEST(HttpsTest, AnUntrustedCertificateFailsUntilItsCaFileIsTrusted) {
   HttpTestServer server(HttpTestServer::Scheme::kHttps);
   server.Start();
   httplib::SSLClient probe("127.0.0.1", server.Port());
@@ -348,6 +350,15 @@ TEST(HttpsTest, AnUntrustedCertificateFailsWhileTheServerItselfWorks) {
 
   EXPECT_EQ(FetchToMemory(server.UrlText("/bytes/100")), 0);
   EXPECT_EQ(FetchHeaders(server.UrlText("/bytes/100")), u"");
+
+  const std::string caPath = ::testing::TempDir() + "trawl-http-test-ca.pem";
+  std::ofstream(caPath) << server.CertificatePem();
+  FetchSetCaFile(TextFromUtf8(caPath));
+  EXPECT_EQ(Bytes(Fetch(server, "/bytes/100")), MakeBody(100));
+  EXPECT_NE(Headers(server, "/bytes/100").find("Content-Length: 100"), std::string::npos);
+  FetchSetCaFile(u"");
+  EXPECT_EQ(FetchToMemory(server.UrlText("/bytes/100")), 0);
+  std::remove(caPath.c_str());
 }
 
 TEST(UrlDecodeTest, EscapesAndBlanksDecodeUntilABrokenEscape) {

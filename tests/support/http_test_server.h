@@ -19,6 +19,7 @@
 // Link with trawl_http_test_server (cpp-httplib, OpenSSL).
 #include <httplib.h>
 #include <openssl/evp.h>
+#include <openssl/pem.h>
 #include <openssl/x509.h>
 #include <openssl/x509v3.h>
 
@@ -76,6 +77,16 @@ class SelfSignedCertificate {
   X509* Certificate() const { return cert_; }
   EVP_PKEY* Key() const { return key_; }
 
+  std::string Pem() const {
+    BIO* bio = BIO_new(BIO_s_mem());
+    PEM_write_bio_X509(bio, cert_);
+    char* bytes = nullptr;
+    const long length = BIO_get_mem_data(bio, &bytes);
+    std::string pem(bytes, static_cast<size_t>(length));
+    BIO_free(bio);
+    return pem;
+  }
+
  private:
   EVP_PKEY* key_;
   X509* cert_;
@@ -95,6 +106,7 @@ class HttpTestServer {
   explicit HttpTestServer(Scheme scheme = Scheme::kHttp) : scheme_(scheme) {
     if (scheme == Scheme::kHttps) {
       SelfSignedCertificate certificate;
+      certificatePem_ = certificate.Pem();
       server_ = std::make_unique<httplib::SSLServer>(certificate.Certificate(), certificate.Key());
     } else {
       server_ = std::make_unique<httplib::Server>();
@@ -144,6 +156,8 @@ class HttpTestServer {
   }
 
   int Port() const { return port_; }
+  // The HTTPS server's certificate (PEM), for a client that is to trust it; else empty.
+  const std::string& CertificatePem() const { return certificatePem_; }
   std::string Url(std::string_view path) const {
     return std::string(scheme_ == Scheme::kHttps ? "https" : "http") + "://127.0.0.1:" +
            std::to_string(port_) + std::string(path);
@@ -254,6 +268,7 @@ class HttpTestServer {
   }
 
   const Scheme scheme_;
+  std::string certificatePem_;
   std::unique_ptr<httplib::Server> server_;
   std::thread thread_;
   int port_ = 0;
