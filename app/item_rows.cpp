@@ -13,8 +13,6 @@ bool RowHasStatus(int64_t row, TextRole status) {
   return ListGetCellText(kItemList, row, kColumnStatus) == T(status);
 }
 
-bool RowIsQueued(int64_t row) { return RowIsChecked(row) && RowHasStatus(row, TextRole::StatusTextQueued); }
-
 bool RowIsDownloading(int64_t row) {
   return RowIsChecked(row) && RowHasStatus(row, TextRole::StatusTextDownloading);
 }
@@ -23,20 +21,18 @@ namespace {
 
 int64_t runCursor = 0;
 
-int64_t FirstRowFrom(int64_t start, bool (*test)(int64_t row)) {
+}  // namespace
+
+int64_t FirstRow(bool (*test)(int64_t row)) {
   const int64_t rows = ListItemCount(kItemList);
-  for (int64_t row = start; row < rows; ++row)
+  for (int64_t row = 0; row < rows; ++row)
     if (test(row)) return row;
   return -1;
 }
 
-}  // namespace
-
-int64_t FirstRow(bool (*test)(int64_t row)) { return FirstRowFrom(0, test); }
-
-int64_t FirstRunRow(bool (*test)(int64_t row)) { return FirstRowFrom(runCursor, test); }
-
-int64_t RunCursor() { return runCursor; }
+int64_t FirstRunRow(TextRole status, int64_t from) {
+  return ListFindCheckedItem(kItemList, from < 0 ? runCursor : from, kColumnStatus, T(status));
+}
 
 void RunCursorAt(int64_t row) { runCursor = row; }
 

@@ -13,7 +13,6 @@
 
 bool RowIsChecked(int64_t row);
 bool RowHasStatus(int64_t row, TextRole status);
-bool RowIsQueued(int64_t row);       // checked, and its status is the queued text
 bool RowIsDownloading(int64_t row);  // checked, and its status is the downloading text
 
 // The first row, from row 0 on, for which the test holds; -1 when none does. The row
@@ -25,8 +24,9 @@ int64_t FirstRow(bool (*test)(int64_t row));
 // Rows before the cursor hold no queued and no downloading row: the handlers move it up
 // to each row they start (RunCursorAt), and whatever else changes checks or statuses
 // moves it back to the first row it touched (RunRowsChangedFrom). UI thread only.
-int64_t FirstRunRow(bool (*test)(int64_t row));
-int64_t RunCursor();
+//
+// The first checked row with that status from `from` (default: the cursor) on, or -1.
+int64_t FirstRunRow(TextRole status, int64_t from = -1);
 void RunCursorAt(int64_t row);
 void RunRowsChangedFrom(int64_t row);
 

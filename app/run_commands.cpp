@@ -13,13 +13,14 @@
 
 namespace {
 
+// Rows beyond the last record do not count.
 int64_t CountQueuedCheckedRows() {
-  int64_t rows = ListItemCount(kItemList);
-  int64_t records = CatalogueItemsCount();
-  int64_t count = 0;
-  for (int64_t row = 0; row < rows && row < records; ++row) {
-    if (RowIsQueued(row)) ++count;
-  }
+  const Text& queued = T(TextRole::StatusTextQueued);
+  int64_t count = ListCountCheckedItems(kItemList, kColumnStatus, queued);
+  const int64_t records = CatalogueItemsCount();
+  for (int64_t row = ListFindCheckedItem(kItemList, records, kColumnStatus, queued); row >= 0;
+       row = ListFindCheckedItem(kItemList, row + 1, kColumnStatus, queued))
+    --count;
   return count;
 }
 

@@ -35,9 +35,9 @@ void EndRun() {
 int StartNextEntry() {
   workerPending = false;
   DownloadActive = 1;
-  int64_t finished = FirstRunRow(RowIsDownloading);
+  int64_t finished = FirstRunRow(TextRole::StatusTextDownloading);
   if (finished >= 0) SetRowStatus(finished, TextRole::StatusTextDone);
-  int64_t next = FirstRunRow(RowIsQueued);
+  int64_t next = FirstRunRow(TextRole::StatusTextQueued);
   if (next >= 0) {
     SetRowStatus(next, TextRole::StatusTextDownloading);
     RunCursorAt(next);
@@ -52,20 +52,20 @@ int StartNextEntry() {
 int EntryFailed() {
   workerPending = false;
   ShowMessage(TextRole::EntryFailedMessage);
-  int64_t rows = ListItemCount(kItemList);
-  for (int64_t row = RunCursor(); row < rows; ++row) {
-    if (!RowIsChecked(row)) continue;
-    if (RowHasStatus(row, TextRole::StatusTextDownloading)) {
-      SetRowStatusColour(row, kColourRed);
-      SetRowStatus(row, TextRole::StatusTextFailed);
-    }
-    if (RowHasStatus(row, TextRole::StatusTextQueued)) {
-      SetRowStatusColour(row, kColourBlue);
-      SetRowStatus(row, TextRole::StatusTextDownloading);
-      RunCursorAt(row);
-      StartWorker(row);
-      return 0;
-    }
+  // As one pass over the checked rows would: every downloading row before the first
+  // queued one fails, and that queued row starts.
+  const int64_t next = FirstRunRow(TextRole::StatusTextQueued);
+  for (int64_t row = FirstRunRow(TextRole::StatusTextDownloading); row >= 0 && (next < 0 || row < next);
+       row = FirstRunRow(TextRole::StatusTextDownloading, row + 1)) {
+    SetRowStatusColour(row, kColourRed);
+    SetRowStatus(row, TextRole::StatusTextFailed);
+  }
+  if (next >= 0) {
+    SetRowStatusColour(next, kColourBlue);
+    SetRowStatus(next, TextRole::StatusTextDownloading);
+    RunCursorAt(next);
+    StartWorker(next);
+    return 0;
   }
   EndRun();
   return 0;
@@ -75,7 +75,7 @@ int RunStopped() {
   workerPending = false;
   ResetProgressBars();
   DownloadActive = 0;
-  int64_t row = FirstRunRow(RowIsDownloading);
+  int64_t row = FirstRunRow(TextRole::StatusTextDownloading);
   if (row >= 0) {
     ListSetItemFlags(kItemList, row, ListGetItemFlags(kItemList, row) | kListItemChecked);
     SetRowStatusColour(row, kColourBlack);

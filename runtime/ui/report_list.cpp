@@ -1,5 +1,7 @@
 #include "report_list.h"
 
+#include <algorithm>
+
 #include "gadgets.h"
 #include "list_rows.h"
 #include "platform/platform.h"
@@ -103,6 +105,33 @@ void ListSetItemFlags(int64_t number, int64_t row, int64_t flags) {
 Text ListGetCellText(int64_t number, int64_t row, int64_t column) {
   return WithList<Text>(number, Text(),
                         [&](int64_t, ListRows& rows) { return rows.Cell(row, column); });
+}
+
+namespace {
+
+bool IsCheckedWith(const ListRows& rows, int64_t row, int64_t column, const Text& text) {
+  return rows.Check(row) == ListCheck::kTicked && rows.Cell(row, column) == text;
+}
+
+}  // namespace
+
+int64_t ListFindCheckedItem(int64_t number, int64_t start, int64_t column, const Text& text) {
+  return WithList<int64_t>(number, -1, [&](int64_t, ListRows& rows) -> int64_t {
+    if (!rows.HasCell(0, column)) return -1;
+    for (int64_t row = std::max<int64_t>(start, 0); row < rows.RowCount(); ++row)
+      if (IsCheckedWith(rows, row, column, text)) return row;
+    return -1;
+  });
+}
+
+int64_t ListCountCheckedItems(int64_t number, int64_t column, const Text& text) {
+  return WithList<int64_t>(number, 0, [&](int64_t, ListRows& rows) {
+    int64_t count = 0;
+    if (!rows.HasCell(0, column)) return count;
+    for (int64_t row = 0; row < rows.RowCount(); ++row)
+      if (IsCheckedWith(rows, row, column, text)) ++count;
+    return count;
+  });
 }
 
 void ListSetCellText(int64_t number, int64_t row, const Text& text, int64_t column) {
