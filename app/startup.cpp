@@ -138,6 +138,7 @@ bool StopWorkers(int64_t boundMs) {
 
 int AppMain(int argc, char** argv, const TextTable& texts) {
   AppStateReset();
+  WorkerEventsReset();
   StartServices(argc, argv);
   TextsLoad(texts);
   ImageRegisterJpeg();

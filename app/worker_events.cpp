@@ -99,3 +99,8 @@ int SetControlState(int64_t mask) {
 }
 
 bool DownloadWorkerPending() { return workerPending; }
+
+void WorkerEventsReset() {
+  workerPending = false;
+  RunRowsChangedFrom(0);
+}

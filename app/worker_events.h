@@ -32,3 +32,6 @@ int SetControlState(int64_t mask);
 // True from the start of a download worker until one of the handlers above has taken
 // its event: a stopped worker may still be running after the stop command returned.
 bool DownloadWorkerPending();
+// Start-up: no worker pending and the run's scans from row 0 (a worker stopped at the
+// previous close never had its event handled).
+void WorkerEventsReset();
