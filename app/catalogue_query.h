@@ -1,8 +1,8 @@
 #pragma once
-// The catalogue query: turns the search field's text (a catalogue address, possibly
-// wrapped in an opening link, or a pair of numbers) into one catalogue address, fetches
-// and parses the answer, and fills the item list and CatalogueItems together. Results
-// and failures are reported in the status bar's first field.
+// The catalogue query: turns the search field's text into one catalogue address
+// (catalogue_address.h), fetches and parses the answer, walks it (catalogue_walk.h) and
+// fills the item list and CatalogueItems together. Results and failures are reported in
+// the status bar's first field.
 //
 // Thread safety: UI thread only; the request blocks the event loop while it runs.
 #include "text.h"
@@ -10,10 +10,6 @@
 // Handler of the Return key (menu item 3): starts a query only while the search field
 // has the focus. Returns 0.
 int RunCatalogueQuery();
-
-// The catalogue address for a query text that has already been percent-decoded, or an
-// empty text when the query has no recognised form.
-Text CatalogueAddressOf(const Text& query);
 
 // Fetches the answer of `address` and appends one row and one record per entry; the
 // caller has emptied the list and the collection. Writes the count message when at

@@ -20,10 +20,6 @@ int64_t QueryRemoteSize();
 int64_t QueryEntrySize(int64_t entry, const std::atomic<int64_t>* abortWhenSet = nullptr);
 // The same for any address.
 int64_t QueryRemoteSizeOf(const Text& address, const std::atomic<int64_t>* abortWhenSet = nullptr);
-// The length announced by a raw header text: the first length header of the last
-// response (a redirect chain holds one header block per response); the header name is
-// compared ignoring case. 0 when there is none.
-int64_t RemoteSizeFromHeaders(TextView headers);
 
 // "1.5 KB": bytes scaled to the largest power of 1024 not above them, with `decimals`
 // decimals for the odd powers (KB, GB, PB) and none for the even ones.

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "size_headers.h"
 #include "size_query.h"
 #include "texts.h"
 

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <limits>
 #include <random>
 #include <string_view>
@@ -84,6 +85,30 @@ TEST(TextChange, ReplaceTrimPad) {
   EXPECT_EQ(TextPadLeft(u"7", 3, u""), u"");
   EXPECT_EQ(TextPadLeft(u"7", 0, u"0"), u"");
   EXPECT_EQ(TextPadLeft(u"7", -3, u"0"), u"");
+}
+
+// Extreme positions and counts are clamped before any arithmetic, and a result too large
+// to allocate is empty: nothing overflows and nothing throws.
+TEST(TextLimits, ExtremeArgumentsNeitherOverflowNorThrow) {
+  struct Case {
+    const char* call;
+    std::function<Text()> run;
+    Text expected;
+  };
+  const Case cases[] = {
+      {"insert at INT64_MIN", [] { return TextInsert(u"abc", u"X", INT64_MIN); }, u"Xabc"},
+      {"insert at INT64_MAX", [] { return TextInsert(u"abc", u"X", INT64_MAX); }, u"abcX"},
+      {"mid from INT64_MIN", [] { return TextMid(u"abc", INT64_MIN, 2); }, u"ab"},
+      {"mid rest from INT64_MIN", [] { return TextMid(u"abc", INT64_MIN); }, u"abc"},
+      {"find from INT64_MIN", [] { return TextFromInt(TextFind(u"abc", u"c", INT64_MIN)); }, u"3"},
+      {"pad to 2^62", [] { return TextPadLeft(u"7", int64_t{1} << 62, u"0"); }, u""},
+      {"pad to INT64_MAX", [] { return TextPadLeft(u"7", INT64_MAX, u"0"); }, u""},
+  };
+  for (const Case& c : cases) {
+    Text got;
+    EXPECT_NO_THROW(got = c.run()) << c.call;
+    EXPECT_EQ(got, c.expected) << c.call;
+  }
 }
 
 TEST(TextNumbers, IntegerToText) {
