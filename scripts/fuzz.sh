@@ -6,7 +6,8 @@
 #   scripts/fuzz.sh [seconds per target, default 20] [target...]
 # Targets: catalogue pictures query headers text (default: all). TRAWL_FUZZ_BUILD names
 # the build folder (default build-fuzz). Inputs found on the way go to a scratch folder:
-# the committed corpora change only by hand (libFuzzer's -merge=1).
+# the committed corpora change only by hand, after a long run, keeping one input per new
+# edge: <build>/tests/fuzz/fuzz_<target> -merge=1 -use_counters=0 tests/fuzz/corpus/<target> <run's folder>
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-20}

@@ -1,8 +1,10 @@
-// Text operations with fuzzed arguments: reading integers, splitting into fields and
-// writing floats, each checked against what it promises. Input layout (little-endian,
-// missing bytes read as zero): field index (8 bytes), decimals (8), a double (8), the
-// separator's length in units (1, taken modulo 4), the separator, then the text; units
-// are 2 bytes each.
+// Text operations with fuzzed arguments: reading integers, splitting into fields, cutting
+// and inserting at a position, and writing floats, each checked against what it
+// promises. Input layout (little-endian, missing bytes read as zero): field index and
+// position (8 bytes), decimals (8), a double (8), the separator's length in units (1,
+// taken modulo 4), the separator (also the inserted text), then the text; units are 2
+// bytes each.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -56,6 +58,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const Text field = TextField(text, index, separator);
   Check(field.size() <= text.size() && (field.empty() || text.find(field) != Text::npos));
   Check(separator.empty() || field.find(separator) == Text::npos);
+
+  // Positions of 1 or less mean the start, those past the end the end.
+  const size_t at = index <= 1 ? 0 : static_cast<size_t>(std::min<uint64_t>(index - 1, text.size()));
+  Check(TextInsert(text, separator, index) == text.substr(0, at) + separator + text.substr(at));
+  Check(TextMid(text, index) == text.substr(at));
 
   const Text written = TextFromFloat(value, decimals);
   Check(!written.empty() && written.size() <= 1024);
