@@ -113,7 +113,7 @@ int64_t DownloadingRow(int64_t entry) {
       ListGetItemValue(kItemList, likely) == entry) {
     return likely;
   }
-  return FirstRow(RowIsDownloading);
+  return FirstRunRow(TextRole::StatusTextDownloading, 0);
 }
 
 int32_t DownloadWorker(int64_t entry) {

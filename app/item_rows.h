@@ -23,9 +23,11 @@ int64_t FirstRow(bool (*test)(int64_t row));
 // 0, so that a run at the end of a long list does not walk all of it on every entry.
 // Rows before the cursor hold no queued and no downloading row: the handlers move it up
 // to each row they start (RunCursorAt), and whatever else changes checks or statuses
-// moves it back to the first row it touched (RunRowsChangedFrom). UI thread only.
+// moves it back to the first row it touched (RunRowsChangedFrom). The cursor is the UI
+// thread's; FirstRunRow with an explicit `from` may be used from any thread.
 //
-// The first checked row with that status from `from` (default: the cursor) on, or -1.
+// The first checked row with that status from `from` (default: the cursor) on, or -1;
+// one toolkit call, whatever the list's length.
 int64_t FirstRunRow(TextRole status, int64_t from = -1);
 void RunCursorAt(int64_t row);
 void RunRowsChangedFrom(int64_t row);

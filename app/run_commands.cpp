@@ -15,13 +15,8 @@ namespace {
 
 // Rows beyond the last record do not count.
 int64_t CountQueuedCheckedRows() {
-  const Text& queued = T(TextRole::StatusTextQueued);
-  int64_t count = ListCountCheckedItems(kItemList, kColumnStatus, queued);
-  const int64_t records = CatalogueItemsCount();
-  for (int64_t row = ListFindCheckedItem(kItemList, records, kColumnStatus, queued); row >= 0;
-       row = ListFindCheckedItem(kItemList, row + 1, kColumnStatus, queued))
-    --count;
-  return count;
+  return ListCountCheckedItems(kItemList, CatalogueItemsCount(), kColumnStatus,
+                               T(TextRole::StatusTextQueued));
 }
 
 // The row the single-entry size command measures: the one the popup was opened on (a

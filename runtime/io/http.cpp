@@ -157,6 +157,16 @@ bool WorthAFreshConnection(CURL* curl, CURLcode code) {
   return curl_easy_getinfo(curl, CURLINFO_NUM_CONNECTS, &connects) == CURLE_OK && connects == 0;
 }
 
+// Performs the request; `mayRetry` says whether nothing of the answer counted yet (and
+// clears what the caller gathered) before the one retry over a fresh connection.
+template <class MayRetry>
+CURLcode PerformWithFreshRetry(CURL* curl, MayRetry mayRetry) {
+  CURLcode code = curl_easy_perform(curl);
+  if (!WorthAFreshConnection(curl, code) || !mayRetry()) return code;
+  curl_easy_setopt(curl, CURLOPT_FRESH_CONNECT, 1L);
+  return curl_easy_perform(curl);
+}
+
 // Writes the end state, as the last access of the transfer thread. A compare-and-swap
 // from running: an abort requested in the meantime turns the end into kTransferAborted.
 void WriteEndState(Transfer& t, uint8_t* result) {
@@ -195,11 +205,8 @@ void Perform(Transfer& t) {
   curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
   curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &CheckAbort);
   curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &t);
-  CURLcode code = curl_easy_perform(curl);
-  if (t.received.load() == 0 && t.state.load() == kRunning && WorthAFreshConnection(curl, code)) {
-    curl_easy_setopt(curl, CURLOPT_FRESH_CONNECT, 1L);
-    code = curl_easy_perform(curl);
-  }
+  const CURLcode code = PerformWithFreshRetry(
+      curl, [&t] { return t.received.load() == 0 && t.state.load() == kRunning; });
   t.curl = nullptr;
   handle.reset();  // back to the pool before the end state lets the caller go on
 
@@ -326,12 +333,10 @@ Text FetchHeaders(TextView url, int flags, TextView userAgent,
     curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &CheckAbortFlag);
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, abortWhenSet);
   }
-  CURLcode code = curl_easy_perform(curl);
-  if (WorthAFreshConnection(curl, code) && !(abortWhenSet && abortWhenSet->load() != 0)) {
+  const CURLcode code = PerformWithFreshRetry(curl, [&headers, abortWhenSet] {
     headers.clear();
-    curl_easy_setopt(curl, CURLOPT_FRESH_CONNECT, 1L);
-    code = curl_easy_perform(curl);
-  }
+    return !(abortWhenSet && abortWhenSet->load() != 0);
+  });
   return code == CURLE_OK ? TextFromUtf8(headers) : Text{};
 }
 

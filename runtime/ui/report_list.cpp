@@ -124,11 +124,11 @@ int64_t ListFindCheckedItem(int64_t number, int64_t start, int64_t column, const
   });
 }
 
-int64_t ListCountCheckedItems(int64_t number, int64_t column, const Text& text) {
+int64_t ListCountCheckedItems(int64_t number, int64_t endRow, int64_t column, const Text& text) {
   return WithList<int64_t>(number, 0, [&](int64_t, ListRows& rows) {
     int64_t count = 0;
     if (!rows.HasCell(0, column)) return count;
-    for (int64_t row = 0; row < rows.RowCount(); ++row)
+    for (int64_t row = 0; row < std::min(endRow, rows.RowCount()); ++row)
       if (IsCheckedWith(rows, row, column, text)) ++count;
     return count;
   });

@@ -45,8 +45,8 @@ Text ListGetCellText(int64_t number, int64_t row, int64_t column);
 // exactly; -1 when there is none. One call searches the list, where a loop of getters
 // would cross to the UI thread once per row.
 int64_t ListFindCheckedItem(int64_t number, int64_t start, int64_t column, const Text& text);
-// How many rows are checked and read `text` in `column`.
-int64_t ListCountCheckedItems(int64_t number, int64_t column, const Text& text);
+// How many of the rows before `endRow` are checked and read `text` in `column`.
+int64_t ListCountCheckedItems(int64_t number, int64_t endRow, int64_t column, const Text& text);
 void ListSetCellText(int64_t number, int64_t row, const Text& text, int64_t column);
 
 // which: kListColourText or kListColourBackground; colour 0xBBGGRR. Row -1: every row;
