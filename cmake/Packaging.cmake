@@ -34,6 +34,6 @@ saved JPEG with a large diagonal text. The bundled trawl-catalogue-server publis
 a folder of pictures (or a generated sample set) as such a catalogue on 127.0.0.1.")
 # The runtime libraries of Debian 12; libcpp-httplib0.11 is for the catalogue server.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6widgets6 (>= 6.4), libcurl4 (>= 7.88), libexpat1 (>= 2.5), libjpeg62-turbo, fonts-dejavu-core, libcpp-httplib0.11")
+    "libqt6widgets6 (>= 6.4), libcurl4 (>= 7.88), libexpat1 (>= 2.5), libjpeg62-turbo, libjemalloc2, fonts-dejavu-core, libcpp-httplib0.11")
 
 include(CPack)

@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   clang libclang-rt-14-dev llvm
-  qt6-base-dev libxcb1-dev libcurl4-openssl-dev libexpat1-dev libjpeg62-turbo-dev
+  qt6-base-dev libxcb1-dev libcurl4-openssl-dev libexpat1-dev libjpeg62-turbo-dev libjemalloc-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev libssl-dev
   fonts-dejavu-core
   xvfb xdotool x11-apps imagemagick openbox wmctrl

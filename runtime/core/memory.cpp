@@ -29,11 +29,14 @@ uint8_t* BlockOf(void* raw) { return static_cast<uint8_t*>(raw) + kHeaderSize; }
 
 bool SizeIsValid(int64_t size) { return size >= 1 && size <= kLargestBlock; }
 
-// Large blocks (a picture's or a catalogue's body) are first written page by page; with
-// huge pages that costs one fault per 2 MiB instead of one per 4 KiB.
+// Large blocks (a picture's or a catalogue's body, a picture's pixels) are first written
+// page by page.
 constexpr int64_t kHugePageAdviceFrom = int64_t{4} << 20;
 
-void AdviseHugePages([[maybe_unused]] void* raw, [[maybe_unused]] size_t total) {
+}  // namespace
+
+void MemoryAdviseLarge([[maybe_unused]] void* raw, [[maybe_unused]] size_t total) {
+  if (total < static_cast<size_t>(kHugePageAdviceFrom)) return;
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
   constexpr uintptr_t kHugePage = uintptr_t{2} << 20;
   const auto begin = reinterpret_cast<uintptr_t>(raw);
@@ -43,14 +46,12 @@ void AdviseHugePages([[maybe_unused]] void* raw, [[maybe_unused]] size_t total) 
 #endif
 }
 
-}  // namespace
-
 uint8_t* MemoryAllocate(int64_t size, int flags) {
   if (!SizeIsValid(size)) return nullptr;
   size_t total = kHeaderSize + static_cast<size_t>(size);
   void* raw = (flags & kMemoryNoClear) ? std::malloc(total) : std::calloc(1, total);
   if (!raw) return nullptr;
-  if (size >= kHugePageAdviceFrom) AdviseHugePages(raw, total);
+  MemoryAdviseLarge(raw, total);
   static_cast<Header*>(raw)->size = size;
   return BlockOf(raw);
 }
@@ -61,7 +62,7 @@ uint8_t* MemoryResize(uint8_t* block, int64_t size, int flags) {
   int64_t oldSize = HeaderOf(block)->size;
   void* raw = std::realloc(HeaderOf(block), kHeaderSize + static_cast<size_t>(size));
   if (!raw) return nullptr;  // the old block is untouched
-  if (size > oldSize && size >= kHugePageAdviceFrom) AdviseHugePages(raw, kHeaderSize + static_cast<size_t>(size));
+  if (size > oldSize) MemoryAdviseLarge(raw, kHeaderSize + static_cast<size_t>(size));
   static_cast<Header*>(raw)->size = size;
   uint8_t* grown = BlockOf(raw);
   if (size > oldSize && !(flags & kMemoryNoClear))

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <new>
 
+#include "memory.h"
+
 namespace {
 
 constexpr size_t kAlignment = 8;
@@ -18,6 +20,7 @@ XmlArena::XmlArena(size_t firstBlockSize) { AddBlock(firstBlockSize); }
 bool XmlArena::AddBlock(size_t size) {
   std::unique_ptr<std::byte[]> block(new (std::nothrow) std::byte[size]);
   if (!block) return false;
+  MemoryAdviseLarge(block.get(), size);
   cursor_ = block.get();
   end_ = cursor_ + size;
   blocks_.push_back(std::move(block));
@@ -57,6 +60,7 @@ XmlNode* XmlNodePool::Take() {
     const size_t count = capacity_ < kFirstChunkNodes ? kFirstChunkNodes : capacity_;
     chunks_.emplace_back(new XmlNode[count]);
     XmlNode* chunk = chunks_.back().get();
+    MemoryAdviseLarge(chunk, count * sizeof(XmlNode));
     for (size_t i = 0; i + 1 < count; ++i) chunk[i].next = &chunk[i + 1];
     free_ = chunk;
     capacity_ += count;

@@ -99,7 +99,9 @@ const ImageBitmap* BitmapOf(int64_t image) {
   return record ? record->handle.get() : nullptr;
 }
 
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
+using FileBytes = std::vector<uint8_t, LargeBlockAllocator<uint8_t>>;
+
+bool ReadWholeFile(const std::string& path, FileBytes& bytes) {
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat info {};
@@ -230,7 +232,7 @@ int64_t ImageFromMemory(int64_t image, const void* data, int64_t size) {
 }
 
 int64_t ImageLoad(int64_t image, const Text& path, int64_t) {
-  std::vector<uint8_t> bytes;
+  FileBytes bytes;
   bool read = false;
   try {
     read = !path.empty() && ReadWholeFile(TextToUtf8(path), bytes);

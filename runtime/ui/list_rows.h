@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "memory.h"
 #include "text.h"
 
 enum class ListCheck : uint8_t { kClear, kTicked, kThird };
@@ -57,5 +58,5 @@ class ListRows {
   };
 
   std::vector<Text> titles_;
-  std::vector<Row> rows_;
+  std::vector<Row, LargeBlockAllocator<Row>> rows_;
 };
