@@ -3,8 +3,6 @@
 #include <cstring>
 #include <new>
 
-#include "memory.h"
-
 namespace {
 
 constexpr size_t kAlignment = 8;
@@ -58,9 +56,7 @@ XmlNode* XmlNodePool::Take() {
   if (!free_) {
     // Chunks double with the pool, so a large tree needs few of them.
     const size_t count = capacity_ < kFirstChunkNodes ? kFirstChunkNodes : capacity_;
-    chunks_.emplace_back(new XmlNode[count]);
-    XmlNode* chunk = chunks_.back().get();
-    MemoryAdviseLarge(chunk, count * sizeof(XmlNode));
+    XmlNode* chunk = chunks_.emplace_back(count).data();
     for (size_t i = 0; i + 1 < count; ++i) chunk[i].next = &chunk[i + 1];
     free_ = chunk;
     capacity_ += count;
