@@ -7,7 +7,9 @@
 # Builds the job programs (RelWithDebInfo; build-compare/ unless --build names another
 # folder), makes the inputs in a scratch folder, serves them with nginx on 127.0.0.1
 # (plain HTTP, and HTTPS with HTTP/2 under a throw-away CA that only this benchmark
-# trusts: Trawl through its test setter, curl through --cacert), measures each job's
+# trusts: Trawl through its test setter, curl through --cacert), writes once to most of
+# the free memory (bench/support/memory_warmup.cpp: on a virtual machine the first write
+# to a page can cost far more than later ones), measures each job's
 # Trawl side and its yardstick alternately, and prints one table of medians. Trawl's
 # times are the job inside a running program (bench/*_job.cpp); a yardstick's time is
 # its whole command. Peak memory is the peak resident size of the process (for a
@@ -50,6 +52,7 @@ command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
 cmake --build "$build" --target compare_jobs -j "$(nproc)" >/dev/null
 jobs_dir=$(realpath "$build/bench")
+c++ -O2 -o "$jobs_dir/memory_warmup" bench/support/memory_warmup.cpp
 mark_tool=$(realpath "$build/tools/mark-picture/trawl-mark-picture")
 
 work=$(mktemp -d /tmp/trawl-compare.XXXXXX)
@@ -423,6 +426,7 @@ profile_worst() {
 make_certificates
 start_nginx
 define_jobs
+"$jobs_dir/memory_warmup" >&2
 measure
 print_table
 [ "$profile" = 0 ] || profile_worst

@@ -49,6 +49,36 @@ TEST(Memory, ResizeKeepsContentsAndClearsNewBytes) {
   MemoryFree(block);
 }
 
+// Large blocks live elsewhere than small ones; contents and cleared bytes must survive
+// every crossing: small to large, shrinking within and across pages, growing back.
+TEST(Memory, LargeBlocksKeepContentsAndClearNewBytesAcrossResizes) {
+  constexpr int64_t kLarge = int64_t{6} << 20;
+  uint8_t* block = MemoryAllocate(100, kMemoryNoClear);
+  std::memset(block, 0xAB, 100);
+  block = MemoryResize(block, kLarge);
+  ASSERT_NE(block, nullptr);
+  EXPECT_EQ(block[99], 0xAB);
+  EXPECT_TRUE(AllZero(block, 100, kLarge));
+  std::memset(block, 0xCD, static_cast<size_t>(kLarge));
+  const struct {
+    int64_t size;
+    int64_t keptUpTo;  // bytes of 0xCD before this resize that must still be there
+  } steps[] = {{kLarge - 5000, kLarge - 5000}, {kLarge - 100, kLarge - 5000},
+               {kLarge * 3, kLarge - 5000}, {4100, 4100}, {kLarge, 4100}};
+  for (const auto& step : steps) {
+    block = MemoryResize(block, step.size);
+    ASSERT_NE(block, nullptr) << step.size;
+    EXPECT_EQ(MemorySize(block), step.size);
+    EXPECT_EQ(block[step.keptUpTo - 1], 0xCD) << step.size;
+    EXPECT_TRUE(AllZero(block, step.keptUpTo, step.size)) << step.size;
+  }
+  MemoryFree(block);
+  uint8_t* fresh = MemoryAllocate(kLarge);
+  ASSERT_NE(fresh, nullptr);
+  EXPECT_TRUE(AllZero(fresh, 0, kLarge));
+  MemoryFree(fresh);
+}
+
 TEST(Memory, FailedResizeLeavesTheBlock) {
   uint8_t* block = MemoryAllocate(8);
   block[7] = 9;
