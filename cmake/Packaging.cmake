@@ -9,6 +9,10 @@ set(TRAWL_APP_ID "org.example.trawl" CACHE STRING
     "Reverse-DNS id of the menu entry and the AppStream metainfo")
 set(TRAWL_PACKAGE_MAINTAINER "Trawl developers <trawl@example.org>" CACHE STRING
     "Maintainer field of the Debian package")
+# Build folders from before keep the former default, whose host lintian refuses.
+if(TRAWL_PACKAGE_MAINTAINER STREQUAL "Trawl developers <trawl@localhost>")
+  set_property(CACHE TRAWL_PACKAGE_MAINTAINER PROPERTY VALUE "Trawl developers <trawl@example.org>")
+endif()
 
 # The changelog's newest entry names the version and the release date; the build stops
 # when its version is not the project's, so that a release changes both together.
