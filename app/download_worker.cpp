@@ -7,6 +7,7 @@
 #include "catalogue_items.h"
 #include "drawing.h"
 #include "events.h"
+#include "files.h"
 #include "fonts.h"
 #include "gadgets.h"
 #include "http.h"
@@ -64,6 +65,8 @@ int32_t SaveEntry(int64_t entry, const uint8_t* data, int64_t size) {
   int64_t row = DownloadingRow(entry);
   if (row < 0) return kEventEntryFailed;
   ListSetCellText(kItemList, row, GroupDigits(size), kColumnSize);
+  // The folder chosen at start is made by the first picture saved into it.
+  FolderCreate(DownloadFolder);
   Text path = DownloadFolder + SafeFileName(ListGetCellText(kItemList, row, kColumnName));
   // A copy that cannot be written whole must not cost the good file already there.
   if (!ReplaceFileWhole(path, data, size)) return kEventEntryFailed;

@@ -3,6 +3,7 @@
 #include "app_state.h"
 #include "catalogue_items.h"
 #include "events.h"
+#include "files.h"
 #include "gadgets.h"
 #include "item_rows.h"
 #include "menus.h"
@@ -113,6 +114,8 @@ int CommandSelectAll() {
 
 int CommandChooseFolder() {
   const Text kept = DownloadFolder;
+  // The chooser opens in the folder only when it is there (the start-up one may not be yet).
+  FolderCreate(DownloadFolder);
   DownloadFolder = ChooseFolder(T(R::FolderChooserTitle), DownloadFolder);
   if (DownloadFolder == T(R::NeutralText))
     DownloadFolder = kept;

@@ -66,7 +66,7 @@ void BuildToolbarGadgets(int64_t width) {
   GadgetCreateButton(kFolderButton, 330, 3, 18, 18, T(R::FolderButtonCaption), 0);
   GadgetSetTip(kFolderButton, T(R::TipFolderButton));
   GadgetSetParentHandle(kFolderButton, toolbar);
-  GadgetCreateTextField(kFolderField, 352, 3, width - 360, 18, ProgramFolder, kTextFieldReadOnly);
+  GadgetCreateTextField(kFolderField, 352, 3, width - 360, 18, DownloadFolder, kTextFieldReadOnly);
   GadgetSetTip(kFolderField, T(R::TipFolderField));
   GadgetSetParentHandle(kFolderField, toolbar);
 }

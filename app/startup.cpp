@@ -2,10 +2,12 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <string_view>
 
 #include "app_state.h"
 #include "catalogue_items.h"
 #include "catalogue_query.h"
+#include "download_folder.h"
 #include "events.h"
 #include "files.h"
 #include "fonts.h"
@@ -15,6 +17,7 @@
 #include "main_window.h"
 #include "menus.h"
 #include "network.h"
+#include "platform/platform.h"
 #include "program.h"
 #include "requesters.h"
 #include "run_commands.h"
@@ -126,6 +129,15 @@ void RunEventLoop() {
 
 void AppSetToolkitHook(AppToolkitHook hook) { toolkitHook = hook; }
 
+Text CommandLineAnswer(int argc, char** argv, const TextTable& texts) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i] ? argv[i] : "";
+    if (argument == "--help") return texts.Clear(R::HelpLine);
+    if (argument == "--version") return texts.Clear(R::VersionLine);
+  }
+  return Text();
+}
+
 bool StopWorkers(int64_t boundMs) {
   StopRequested = 1;
   ShutdownRequested = 1;
@@ -144,7 +156,8 @@ int AppMain(int argc, char** argv, const TextTable& texts) {
   ImageRegisterJpeg();
   FontLoad(kMarkFont, T(R::FontFace), kMarkFontPoints, kFontBold);
   ProgramFolder = PathOfFile(ProgramFilePath());
-  DownloadFolder = ProgramFolder;
+  const auto [pictures, home] = PlatformUserFolders();
+  DownloadFolder = StartDownloadFolder(ProgramFolder, pictures, home);
   DownloadActive = 0;
   StopRequested = 0;
   CatalogueItemsClear();

@@ -13,6 +13,11 @@
 // code, 0 in every case. argc and argv go to the toolkit.
 int AppMain(int argc, char** argv, const TextTable& texts);
 
+// The one line `trawl --help` or `trawl --version` prints before anything starts (the
+// first of the two given wins); empty when neither is given: the program then starts and
+// ignores its arguments, as it always did.
+Text CommandLineAnswer(int argc, char** argv, const TextTable& texts);
+
 // Starts the toolkit and initialises every runtime service, in start-up order; and
 // cleans them all up again. Threads still running are neither waited for nor stopped.
 // AppMain uses both; benchmarks use them to stand up the runtime without the program.

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string_view>
 
+#include "program_version.h"
 #include "service_addresses.h"
 
 namespace {
@@ -69,6 +70,12 @@ consteval ClearTable ClearTexts() {
   set(R::MenuSizeOfAll, u"Of all entries");
   set(R::MenuResetAll, u"All (reset)");
   set(R::FontFace, u"DejaVu Sans");
+  set(R::DownloadFolderName, u"Trawl");
+  set(R::HelpLine,
+      u"Usage: trawl [--help | --version]. Type a catalogue address or two numbers into "
+      u"the search field and press Return; pictures are saved in the folder shown beside "
+      u"the folder button.");
+  set(R::VersionLine, u"trawl " TRAWL_VERSION);
 
   set(R::DownloadRunningMessage, u"Downloading...");
   set(R::SizeMessageTitle, u"Size");
@@ -183,6 +190,10 @@ static_assert(ClearOf(TextRole::WrapperSeparator).size() == 1);
 static_assert(ClearOf(TextRole::PathSeparator).size() == 1);
 static_assert(ClearOf(TextRole::PadCharacter).size() == 1);
 static_assert(ClearOf(TextRole::UnitListSeparator).size() == 1);
+// A single folder name: the start-up folder is built by appending it and a separator.
+static_assert(!ClearOf(TextRole::DownloadFolderName).empty());
+static_assert(ClearOf(TextRole::DownloadFolderName).find(u'/') == std::u16string_view::npos);
+static_assert(ClearOf(TextRole::HelpLine).find(u'\n') == std::u16string_view::npos);
 
 consteval size_t PoolSize() {
   size_t size = 0;

@@ -48,6 +48,9 @@ enum class TextRole : int32_t {
   MenuSizeOfAll,         // item 11
   MenuResetAll,          // item 13
   FontFace,              // face of font 1 (the mark)
+  DownloadFolderName,    // Trawl's own folder inside the user's pictures folder
+  HelpLine,              // what `trawl --help` prints
+  VersionLine,           // what `trawl --version` prints
 
   // Commands.
   DownloadRunningMessage,

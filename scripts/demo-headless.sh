@@ -1,15 +1,27 @@
 #!/usr/bin/env bash
 # Shows Trawl at work without a display: starts a virtual screen (Xvfb), the catalogue
-# server with its sample pictures and build/app/trawl, then drives Trawl like a user
-# with xdotool: dismisses the start-up notice, asks for the sample catalogue, checks all
-# rows from the list's popup menu and starts the download with the toolbar's second
-# button. A screenshot of the screen is taken at each step.
+# server with its sample pictures and Trawl, then drives Trawl like a user with xdotool:
+# dismisses the start-up notice, asks for the sample catalogue, checks all rows from the
+# list's popup menu and starts the download with the toolbar's second button. A
+# screenshot of the screen is taken at each step.
 #
-#   scripts/demo-headless.sh [OUTPUT_FOLDER]      (default: BUILD_FOLDER/demo-output)
+#   scripts/demo-headless.sh [--neutral-home | --installed USER] [--readme] [OUTPUT_FOLDER]
 #
-# OUTPUT_FOLDER receives step-NN-*.png, the downloaded pictures (pictures/), the server's
-# request log and Trawl's output. Exits 0 only when every row was downloaded: each
-# picture of the catalogue is saved, marked (so no longer the served bytes) and a JPEG.
+#   (no option)       build/app/trawl, which saves next to itself (a build's folder takes
+#                     files)
+#   --neutral-home    build/app/trawl as a user sees an installed copy: in a private mount
+#                     namespace its own folder is read-only and the home folder is
+#                     /home/user, an empty temporary folder; pictures go to
+#                     /home/user/Pictures/Trawl/, which the first save makes
+#   --installed USER  the installed trawl and trawl-catalogue-server; Trawl runs as USER
+#                     with a login's environment; pictures go to ~USER/Pictures/Trawl/
+#   --readme          afterwards the filled list and the finished run, cut to the window,
+#                     become docs/filled-list.png and docs/finished-run.png
+#
+# OUTPUT_FOLDER (default: BUILD_FOLDER/demo-output) receives step-NN-*.png, the
+# downloaded pictures (pictures/), the server's request log and Trawl's output. Exits 0
+# only when every row was downloaded: each picture of the catalogue is saved, marked (so
+# no longer the served bytes) and a JPEG.
 #   TRAWL_BUILD_DIR  the build folder (default build)
 #   TRAWL_SERVER_PORT  the server's port (default 8917); it must be the port the build's
 #                    service addresses name, since Trawl's addresses are build settings
@@ -18,11 +30,29 @@ cd "$(dirname "$0")/.."
 
 build=${TRAWL_BUILD_DIR:-build}
 port=${TRAWL_SERVER_PORT:-8917}
+mode=build
+user=""
+readme=0
+while [ $# -gt 0 ]; do
+  case $1 in
+    --neutral-home) mode=neutral; shift ;;
+    --installed) mode=installed; user=${2:?--installed needs a user name}; shift 2 ;;
+    --readme) readme=1; shift ;;
+    -*) echo "usage: $0 [--neutral-home | --installed USER] [--readme] [OUTPUT_FOLDER]" >&2; exit 2 ;;
+    *) break ;;
+  esac
+done
 out=${1:-$build/demo-output}
 
 scripts/install-deps.sh
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$build" --target trawl-catalogue-server trawl -j "$(nproc)"
+if [ "$mode" = installed ]; then
+  server_program=$(command -v trawl-catalogue-server) || { echo "$0: trawl is not installed" >&2; exit 1; }
+  home=$(getent passwd "$user" | cut -d: -f6)
+  [ -n "$home" ] || { echo "$0: no user $user" >&2; exit 1; }
+else
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  cmake --build "$build" --target trawl-catalogue-server trawl -j "$(nproc)"
+fi
 
 mkdir -p "$out/pictures"
 out=$(cd "$out" && pwd)
@@ -33,6 +63,33 @@ app_alive() { kill -0 "$app_pid" 2>/dev/null || fail "Trawl has ended (see $out/
 # 1. The virtual screen. 2. The catalogue server with the sample pictures.
 start_virtual_screen
 start_catalogue_server
+
+# Where Trawl runs and saves (`shown` is the folder as Trawl names it).
+case $mode in
+  build)
+    program=("$build/app/trawl")
+    saved=$(cd "$build/app" && pwd)
+    shown=$saved/
+    ;;
+  neutral)
+    mkdir -p "$work/home/user"
+    app_dir=$(cd "$build/app" && pwd)
+    userns=()
+    [ "$(id -u)" -eq 0 ] || userns=(--map-root-user)
+    # shellcheck disable=SC2016  # expanded by the inner shell
+    program=(unshare "${userns[@]}" --mount sh -c 'mount --bind "$1" /home &&
+      mount --bind "$2" "$2" && mount -o remount,bind,ro "$2" &&
+      exec env -u XDG_CONFIG_HOME HOME=/home/user "$2/trawl"' neutral-home "$work/home" "$app_dir")
+    saved=$work/home/user/Pictures/Trawl
+    shown=/home/user/Pictures/Trawl/
+    ;;
+  installed)
+    program=(runuser -u "$user" -- env -i HOME="$home" USER="$user" LOGNAME="$user"
+      PATH=/usr/local/bin:/usr/bin:/bin LANG=C.UTF-8 DISPLAY="$DISPLAY" QT_QPA_PLATFORM=xcb trawl)
+    saved=$home/Pictures/Trawl
+    shown=$saved/
+    ;;
+esac
 
 # What the run must produce: one file per catalogue entry, named album_file, which is
 # not the served picture any more once it has been marked.
@@ -47,11 +104,12 @@ for source in "${sources[@]}"; do
   name="${album}_${address##*/}"
   served[$name]=$(http HEAD "/${address#*://*/}" | tr -d '\r' | awk -F': ' 'tolower($1) == "content-length" { print $2 }')
   [ -n "${served[$name]}" ] || fail "no size for $address"
-  rm -f "$build/app/$name"  # Trawl saves next to itself; older copies prove nothing
+  rm -f "${saved:?}/$name"  # older copies prove nothing
 done
+[ -e "$saved" ] && made_by_trawl=0 || made_by_trawl=1
 
 # 3. Trawl, and its start-up notice.
-"$build/app/trawl" >"$out/trawl.log" 2>&1 &
+"${program[@]}" >"$out/trawl.log" 2>&1 &
 app_pid=$!
 pids+=("$app_pid")
 first_window() { app_alive; notice=$(visible_windows | head -n1); [ -n "$notice" ]; }
@@ -68,6 +126,15 @@ wait_for 20 "the main window" main_window
 sleep 0.5
 shoot main-window
 echo "main window: $(xdotool getwindowname "$main")"
+# The download folder is made by the first save, not by starting.
+[ "$made_by_trawl" = 0 ] || [ ! -e "$saved" ] || fail "$shown was made before anything was saved"
+
+# The window with a 10-pixel margin, for the README.
+shoot_window() {  # shoot_window FILE
+  [ "$readme" = 1 ] || return 0
+  eval "$(xdotool getwindowgeometry --shell "$main")"
+  import -window root -crop "$((WIDTH + 20))x$((HEIGHT + 20))+$((X - 10))+$((Y - 10))" +repage "$1"
+}
 
 # 4. The query, typed into the search field, which has the focus.
 xdotool type --delay 20 "http://127.0.0.1:$port/trawl/catalog/sample.xml"
@@ -76,6 +143,7 @@ xdotool key Return
 wait_for 20 "the catalogue request" grep -q '"GET /trawl/catalog/sample.xml" 200' "$out/server.log"
 sleep 1
 shoot list
+shoot_window "$work/filled-list.png"
 
 # 5. Popup menu of the list, first submenu, second item: check all rows.
 eval "$(xdotool getwindowgeometry --shell "$main")"
@@ -100,24 +168,33 @@ all_marked() {
   app_alive
   local name size
   for name in "${!served[@]}"; do
-    [ -s "$build/app/$name" ] || return 1
-    size=$(stat -c %s "$build/app/$name")
+    [ -s "$saved/$name" ] || return 1
+    size=$(stat -c %s "$saved/$name")
     [ "$size" != "${served[$name]}" ] || return 1
   done
 }
 wait_for 300 "the download run" all_marked
 sleep 1
 shoot finished
+shoot_window "$work/finished-run.png"
 
 # 8. The results.
 status=0
 for name in "${!served[@]}"; do
-  file="$build/app/$name"
+  file="$saved/$name"
   if [ "$(identify -format '%m' "$file" 2>/dev/null)" != JPEG ]; then
     echo "not a JPEG picture: $name" >&2
     status=1
   fi
+  if [ "$mode" = installed ] && [ "$(stat -c %U "$file")" != "$user" ]; then
+    echo "not $user's file: $file" >&2
+    status=1
+  fi
   cp "$file" "$out/pictures/"
 done
-echo "${#served[@]} pictures downloaded and marked; screenshots and pictures in $out"
+if [ "$readme" = 1 ] && [ "$status" = 0 ]; then
+  cp "$work/filled-list.png" "$work/finished-run.png" docs/
+  echo "docs/filled-list.png and docs/finished-run.png renewed"
+fi
+echo "${#served[@]} pictures downloaded and marked into $shown; screenshots and pictures in $out"
 exit "$status"

@@ -49,4 +49,30 @@ if ! grep -q '^listening on ' "$server_out"; then
 fi
 echo "Catalogue server: $(head -n1 "$server_out") (requests logged in $server_log)"
 
-"$build/app/trawl"
+# A build's folder takes files, so Trawl saves next to itself; otherwise it would use the
+# Trawl folder of the pictures folder.
+folder="$(cd "$build/app" && pwd)/"
+if [ ! -w "$folder" ]; then
+  pictures=$(xdg-user-dir PICTURES 2>/dev/null || echo "$HOME/Pictures")
+  folder="$pictures/Trawl/"
+fi
+
+"$build/app/trawl" &
+trawl_pid=$!
+stop_all() {
+  kill "$trawl_pid" 2>/dev/null || true
+  stop_server
+}
+trap stop_all EXIT
+# Trawl is up once it shows a window (its start-up notice); without an X display to ask,
+# a moment's wait stands in.
+if [ -n "${DISPLAY:-}" ] && command -v xdotool >/dev/null; then
+  timeout 20 xdotool search --sync --onlyvisible --pid "$trawl_pid" >/dev/null 2>&1 || true
+else
+  sleep 2
+fi
+if kill -0 "$trawl_pid" 2>/dev/null; then
+  echo "In Trawl's search field type http://127.0.0.1:$port/trawl/catalog/sample.xml (or: 900 1) and press Return."
+  echo "Pictures will be saved in $folder (shown right of the folder button, which changes it)."
+fi
+wait "$trawl_pid"

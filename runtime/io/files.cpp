@@ -207,3 +207,42 @@ int64_t PathSize(TextView path) {
   if (S_ISDIR(info.st_mode)) return -2;
   return static_cast<int64_t>(info.st_size);
 }
+
+namespace {
+
+// The path without trailing "/" (the root keeps its own).
+TextView WithoutTrailingSeparators(TextView path) {
+  while (path.size() > 1 && path.back() == u'/') path.remove_suffix(1);
+  return path;
+}
+
+}  // namespace
+
+int FolderWritable(TextView folder) {
+  TextView path = WithoutTrailingSeparators(folder);
+  for (;;) {
+    const auto systemPath = SystemPath(path);
+    if (!systemPath) return 0;
+    struct stat info {};
+    if (::stat(systemPath->c_str(), &info) == 0)
+      return S_ISDIR(info.st_mode) && ::access(systemPath->c_str(), W_OK | X_OK) == 0 ? 1 : 0;
+    // Only a missing step may be made; anything else (a file on the way, no search
+    // right) stops FolderCreate as well.
+    if (errno != ENOENT) return 0;
+    const size_t slash = path.find_last_of(u'/');
+    if (slash == TextView::npos) return 0;  // a relative name: no parent to judge by
+    path = WithoutTrailingSeparators(path.substr(0, slash == 0 ? 1 : slash));
+  }
+}
+
+int FolderCreate(TextView folder) {
+  const TextView path = WithoutTrailingSeparators(folder);
+  if (!SystemPath(path)) return 0;
+  // Each step from the top; a step that is there already (or came meanwhile) is fine.
+  for (size_t end = path.find(u'/', 1);; end = path.find(u'/', end + 1)) {
+    const std::string step = TextToUtf8(path.substr(0, end));
+    if (::mkdir(step.c_str(), 0777) != 0 && errno != EEXIST) return 0;
+    if (end == TextView::npos) break;
+  }
+  return PathSize(path) == -2 ? 1 : 0;
+}

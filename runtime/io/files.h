@@ -38,3 +38,10 @@ void FileClose(int64_t file);
 // The size of the file at `path`; -1 when nothing is there (or the path is empty), -2 for
 // a folder. Trailing "/" are ignored.
 int64_t PathSize(TextView path);
+
+// 1 when files can be made in `folder`: it is a folder this process may write into, or it
+// is missing and FolderCreate could make it, because its nearest existing parent is such
+// a folder. 0 for a path through a file, a refused or read-only folder, or an empty path.
+int FolderWritable(TextView folder);
+// Makes the folder and any missing parents; 1 when it is a folder afterwards.
+int FolderCreate(TextView folder);

@@ -60,9 +60,10 @@ start_virtual_screen() {
   echo "virtual screen $DISPLAY"
 }
 
-# start_catalogue_server [ARGS...]: the bundled server on $port, its log in $out.
+# start_catalogue_server [ARGS...]: the bundled server on $port, its log in $out; the
+# build's unless `server_program` names another.
 start_catalogue_server() {
-  "$build/tools/catalogue-server/trawl-catalogue-server" --port "$port" "$@" \
+  "${server_program:-$build/tools/catalogue-server/trawl-catalogue-server}" --port "$port" "$@" \
     >"$work/server.out" 2>"$out/server.log" &
   pids+=($!)
   wait_for 10 "the catalogue server (see $out/server.log)" grep -qs '^listening on ' "$work/server.out"

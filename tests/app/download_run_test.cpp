@@ -110,22 +110,23 @@ TEST_F(DownloadRunTest, PicturesThatCannotBeSavedWholeAreFailures) {
   EXPECT_EQ(SavedFiles(), (std::vector<std::string>{"Run_whole.jpg"}));
   EXPECT_EQ(Bars().second, 1);  // only the saved picture advanced the batch bar
 
-  // A folder that cannot take files: the entry fails instead of passing for done.
+  // A folder that cannot take files (nor be made: a file holds its place): the entry
+  // fails instead of passing for done.
   Command(kMenuResetAll);
   WriteFlags({0, 2});
-  SetDownloadFolder(folder_ + "missing/");
+  const std::string good = ReadFile(folder_ + "Run_whole.jpg");
+  SetDownloadFolder(folder_ + "Run_whole.jpg/missing/");
   Command(kMenuDownload);
   ASSERT_TRUE(WaitForRunEnd());
   EXPECT_EQ(Rows()[1][kColumnStatus], T(R::StatusTextFailed));
   EXPECT_EQ(app_.StatusText(), T(R::EntryFailedMessage));
-  EXPECT_FALSE(QDir(QString::fromStdString(folder_ + "missing")).exists());
+  EXPECT_EQ(ReadFile(folder_ + "Run_whole.jpg"), good);
 
   // A copy that cannot be written whole (a file size limit stands in for a full disk)
   // leaves the good file that was there exactly as it was, and no temporary beside it.
   SetDownloadFolder(folder_);
   Command(kMenuResetAll);
   WriteFlags({0, 2});
-  const std::string good = ReadFile(folder_ + "Run_whole.jpg");
   std::signal(SIGXFSZ, SIG_IGN);
   rlimit saved{};
   ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
@@ -175,9 +176,10 @@ TEST_F(DownloadRunTest, NamesThatClimbOutOfTheFolderAreSavedInsideIt) {
   QueryAlbums({{"../../escape", PicturePath("x.jpg")},
                {"a/b", PicturePath("y.jpg")},
                {"/tmp/abs", PicturePath("z.jpg")}});
+  // A download folder that is not there yet (the one chosen at start) is made, with
+  // its missing parents, by the first save.
   const std::string base = folder_;
   folder_ = base + "inner/deeper/";
-  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder_)));
   SetDownloadFolder(folder_);
   WriteFlags({2, 2, 2});
   Command(kMenuDownload);

@@ -1,19 +1,25 @@
 // Start-up end to end: the connectivity check, the notice, the main window as built and
-// laid out, the window filter, and the orderly end.
+// laid out, the window filter, and the orderly end; the start-up download folder and the
+// command line.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <fstream>
 #include <iterator>
 #include <QWidget>
 
 #include "app_harness.h"
 #include "app_state.h"
+#include "download_folder.h"
 #include "fonts.h"
 #include "gadgets.h"
 #include "main_window.h"
 #include "program.h"
 #include "report_list.h"
+#include "startup.h"
 #include "statusbar.h"
 #include "texts.h"
 #include "toolbar.h"
@@ -85,6 +91,72 @@ TEST(TextTable, ProgramHoldsItsTextsOnlyScrambled) {
   EXPECT_NE(table.Clear(R::MarkText), u"Elsewhere");
 }
 
+// An installed program's folder takes no files: downloads then go to a folder of the
+// program's own in the pictures folder, made only by the first save, and to the home
+// folder when that folder cannot be made. Paths through a file stand in for folders
+// nobody may write (file modes would not stop a test run as root).
+TEST(StartDownloadFolder, ProgramFolderElsePicturesElseHome) {
+  QTemporaryDir scratch;
+  ASSERT_TRUE(scratch.isValid());
+  const std::string base = scratch.path().toStdString() + "/";
+  for (const char* folder : {"program", "home/Pictures/taken"})
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(base + folder)));
+  for (const char* file : {"file", "home/Pictures/taken/Trawl"}) {
+    QFile made(QString::fromStdString(base + file));
+    ASSERT_TRUE(made.open(QIODevice::WriteOnly));
+  }
+  TextsLoad(TextTable::BuiltIn());
+  const std::string own = TextToUtf8(T(R::DownloadFolderName)) + "/";
+  ASSERT_EQ(own, "Trawl/");
+
+  const std::string home = base + "home/";
+  const std::string locked = base + "file/bin/";  // cannot be written or made
+  struct Case {
+    std::string program, pictures, expected;
+  } cases[] = {
+      {base + "program/", home + "Pictures/", base + "program/"},
+      {locked, home + "Pictures/", home + "Pictures/" + own},
+      {locked, home + "Desktop pictures/", home + "Desktop pictures/" + own},  // made with it
+      {locked, home, home + own},  // no pictures folder: the home folder stands in
+      {locked, base + "file/Pictures/", home},
+      {locked, home + "Pictures/taken/", home},  // the name is held by a file
+      {locked, "", home},
+  };
+  for (const Case& c : cases) {
+    const Text chosen = StartDownloadFolder(TextFromUtf8(c.program), TextFromUtf8(c.pictures),
+                                            TextFromUtf8(home));
+    EXPECT_EQ(TextToUtf8(chosen), c.expected) << c.program << " | " << c.pictures;
+  }
+  EXPECT_EQ(StartDownloadFolder(TextFromUtf8(locked), u"", u""), TextFromUtf8(locked));
+  // Choosing made nothing.
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(home + "Pictures/Trawl")));
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(home + "Desktop pictures")));
+}
+
+TEST(CommandLine, HelpAndVersionAnswerOneLineOtherArgumentsNothing) {
+  const TextTable& texts = TextTable::BuiltIn();
+  struct Case {
+    std::vector<const char*> arguments;
+    Text expected;
+  } cases[] = {
+      {{"trawl"}, u""},
+      {{"trawl", "--help"}, texts.Clear(R::HelpLine)},
+      {{"trawl", "--version"}, texts.Clear(R::VersionLine)},
+      {{"trawl", "-style", "fusion", "--version", "--help"}, texts.Clear(R::VersionLine)},
+      {{"trawl", "--helpful", "-h", "version", "--Help"}, u""},
+  };
+  for (Case& c : cases) {
+    const std::string shown = c.arguments.back();
+    c.arguments.push_back(nullptr);
+    const Text answer = CommandLineAnswer(static_cast<int>(c.arguments.size() - 1),
+                                          const_cast<char**>(c.arguments.data()), texts);
+    EXPECT_EQ(answer, c.expected) << shown;
+    EXPECT_EQ(answer.find(u'\n'), Text::npos);
+  }
+  EXPECT_NE(texts.Clear(R::HelpLine), texts.Clear(R::VersionLine));
+  EXPECT_EQ(TextToUtf8(texts.Clear(R::VersionLine)).rfind("trawl ", 0), 0u);
+}
+
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(app_.Start(TestTextTable(server_.Port()))); }
@@ -124,7 +196,7 @@ TEST_F(MainWindowTest, NoticeComesFirstAndTheWindowIsBuiltAsDesigned) {
     EXPECT_EQ(GadgetBox(kFolderField), (Box{352, 3, 280, 18}));
     EXPECT_EQ(GadgetGetText(kFolderButton), T(R::SizePlaceholder));
     EXPECT_EQ(GadgetIsDisabled(kFolderField), 0);
-    // The download folder starts as the program's own folder.
+    // The test program's folder can be written to, so downloads start there.
     EXPECT_EQ(GadgetGetText(kFolderField), PathOfFile(ProgramFilePath()));
     EXPECT_EQ(DownloadFolder, PathOfFile(ProgramFilePath()));
     EXPECT_EQ(GadgetGetText(kSearchField), u"");

@@ -160,6 +160,12 @@ int64_t PlatformMessageBox(const Text& title, const Text& text, int64_t flags);
 // The chosen folder as the platform names it, or empty.
 Text PlatformChooseFolder(const Text& title, const Text& initialFolder);
 
+// ---- The user's folders (qt_folders.cpp)
+
+// The user's pictures folder and home folder, each ending with "/": the pictures folder
+// is the home folder when the desktop names none; both are empty when unknown.
+std::pair<Text, Text> PlatformUserFolders();
+
 // ---- Calls from the platform into the services
 
 // The window's filter answer, kFilterDefault when it has none.
