@@ -13,7 +13,7 @@
 #include "fonts.h"
 #include "images.h"
 #include "picture_mark.h"
-#include "platform/qt_font.h"
+#include "platform/qt/qt_font.h"
 
 namespace {
 

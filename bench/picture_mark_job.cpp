@@ -9,7 +9,7 @@
 #include "images.h"
 #include "job_clock.h"
 #include "picture_mark.h"
-#include "platform/qt_font.h"
+#include "platform/qt/qt_font.h"
 #include "texts.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "object_table.h"
-#include "platform/qt_font.h"
+#include "platform/qt/qt_font.h"
 
 namespace {
 

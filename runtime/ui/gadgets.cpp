@@ -6,7 +6,7 @@
 
 #include "per_thread.h"
 #include "platform/platform.h"
-#include "service_table.h"
+#include "toolkit_internal.h"
 #include "report_list.h"
 #include "windows.h"
 

@@ -5,7 +5,7 @@
 
 #include "per_thread.h"
 #include "platform/platform.h"
-#include "service_table.h"
+#include "toolkit_internal.h"
 #include "windows.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "images.h"
 #include "platform/platform.h"
-#include "service_table.h"
+#include "toolkit_internal.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "events.h"
 #include "platform/platform.h"
-#include "service_table.h"
+#include "toolkit_internal.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "app_state.h"
 #include "catalogue_items.h"
 #include "events.h"
-#include "platform/qt_list.h"
+#include "platform/qt/qt_list.h"
 #include "gadgets.h"
 #include "report_list.h"
 #include "statusbar.h"

@@ -7,7 +7,7 @@
 
 #include "app_state.h"
 #include "gadgets.h"
-#include "platform/qt_list.h"
+#include "platform/qt/qt_list.h"
 #include "run_fixture.h"
 
 namespace run_test {

@@ -6,7 +6,7 @@
 
 #include "gadgets.h"
 #include "list_rows.h"
-#include "platform/qt_list.h"
+#include "platform/qt/qt_list.h"
 #include "report_list.h"
 #include "ui_support.h"
 #include "windows.h"

@@ -9,7 +9,7 @@
 #include "drawing.h"
 #include "fonts.h"
 #include "images.h"
-#include "platform/qt_font.h"
+#include "platform/qt/qt_font.h"
 
 namespace {
 

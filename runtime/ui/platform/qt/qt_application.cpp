@@ -14,7 +14,7 @@
 
 #include "event_platform.h"
 #include "events.h"
-#include "platform.h"
+#include "platform/platform.h"
 #include "qt_common.h"
 #include "qt_keys.h"
 #include "windows.h"

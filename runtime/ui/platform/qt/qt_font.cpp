@@ -1,4 +1,4 @@
-#include "platform/qt_font.h"
+#include "qt_font.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -6,7 +6,7 @@
 #include <QScreen>
 #include <cmath>
 
-#include "platform/qt_font_qfont.h"
+#include "qt_font_qfont.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <QPushButton>
 
 #include "gadgets.h"
-#include "platform.h"
+#include "platform/platform.h"
 #include "qt_common.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "platform.h"
+#include "platform/platform.h"
 
 namespace {
 

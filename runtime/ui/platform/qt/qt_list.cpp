@@ -14,7 +14,7 @@
 
 #include "gadgets.h"
 #include "list_rows.h"
-#include "platform.h"
+#include "platform/platform.h"
 #include "qt_common.h"
 #include "report_list.h"
 #include "windows.h"

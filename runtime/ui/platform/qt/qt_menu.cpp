@@ -3,7 +3,7 @@
 #include <QCursor>
 #include <QMenu>
 
-#include "platform.h"
+#include "platform/platform.h"
 #include "qt_common.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
-#include "platform.h"
+#include "platform/platform.h"
 #include "qt_common.h"
 
 namespace {

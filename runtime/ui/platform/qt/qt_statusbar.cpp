@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "platform.h"
+#include "platform/platform.h"
 #include "qt_common.h"
 #include "statusbar.h"
 

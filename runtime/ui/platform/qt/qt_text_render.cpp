@@ -1,4 +1,4 @@
-#include "platform/qt_text_render.h"
+#include "platform/text_render.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -8,7 +8,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "platform/qt_font_qfont.h"
+#include "qt_font_qfont.h"
 
 namespace {
 

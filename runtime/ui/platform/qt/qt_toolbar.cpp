@@ -9,7 +9,7 @@
 #include <QToolButton>
 #include <map>
 
-#include "platform.h"
+#include "platform/platform.h"
 #include "qt_common.h"
 #include "toolbar.h"
 

@@ -4,7 +4,7 @@
 #include <unordered_map>
 
 #include "events.h"
-#include "platform.h"
+#include "platform/platform.h"
 #include "qt_common.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <QWidget>
 
 #include "events.h"
-#include "platform.h"
+#include "platform/platform.h"
 #include "qt_common.h"
 #include "windows.h"
 
