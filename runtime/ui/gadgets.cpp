@@ -4,10 +4,11 @@
 #include <memory>
 #include <vector>
 
+#include "list_rows.h"
 #include "per_thread.h"
 #include "platform/platform.h"
-#include "toolkit_internal.h"
 #include "report_list.h"
+#include "toolkit_internal.h"
 #include "windows.h"
 
 namespace {
@@ -19,6 +20,7 @@ struct GadgetRecord {
   // Progress bars: the range and position, and the busy display.
   int64_t minimum = 0, maximum = 100, value = 0;
   bool busy = false;
+  std::unique_ptr<ListRows> rows;  // report lists: what their view shows
 };
 
 // The thread's gadget container: the window made last, or the panel opened last.
@@ -47,6 +49,14 @@ void ReleaseGadget(int64_t number) {
   ReleasePlatformObject(table.get(), number);
 }
 
+// The platform destroyed the gadget (its record may already be gone, or hold a newer one).
+void Forget(int64_t gadget, int64_t handle) {
+  GadgetRecord* record = Find(gadget);
+  if (!record || record->handle != handle) return;
+  EventDropQueued(kEventGadget, -1, gadget, -1);
+  table->Release(gadget);
+}
+
 template <class Make>
 int64_t Create(int64_t number, int64_t kind, const PlatformRect& rect, Make make) {
   if (!table || !PlatformRunning() || !PlatformIsUiThread()) return 0;
@@ -59,7 +69,7 @@ int64_t Create(int64_t number, int64_t kind, const PlatformRect& rect, Make make
   // A dynamic gadget is known by the table's handle of its record.
   bool dynamic = number == kDynamicNumber;
   int64_t id = dynamic ? ObjectTable<GadgetRecord>::HandleOf(record) : number;
-  int64_t handle = make(parent, mine.window, id);
+  int64_t handle = make(parent, mine.window, id, [id](int64_t widget) { Forget(id, widget); });
   if (!handle) {
     table->Release(id);
     return 0;
@@ -115,34 +125,34 @@ void GadgetSetContainerWindow(int64_t window, int64_t handle) {
 int64_t GadgetCreateTextField(int64_t number, int64_t x, int64_t y, int64_t width, int64_t height,
                               const Text& text, int64_t flags) {
   return Create(number, kKindTextField, {x, y, width, height},
-                [&](int64_t parent, int64_t window, int64_t id) {
+                [&](int64_t parent, int64_t window, int64_t id, const PlatformGone& gone) {
                   return PlatformTextFieldCreate(parent, id, window, text,
                                                  (flags & kTextFieldReadOnly) != 0,
-                                                 !(flags & kTextFieldNoBorder));
+                                                 !(flags & kTextFieldNoBorder), gone);
                 });
 }
 
 int64_t GadgetCreateButton(int64_t number, int64_t x, int64_t y, int64_t width, int64_t height,
                            const Text& text, int64_t flags) {
   return Create(number, kKindButton, {x, y, width, height},
-                [&](int64_t parent, int64_t window, int64_t id) {
-                  return PlatformButtonCreate(parent, id, window, text);
+                [&](int64_t parent, int64_t window, int64_t id, const PlatformGone& gone) {
+                  return PlatformButtonCreate(parent, id, window, text, gone);
                 });
 }
 
 int64_t GadgetCreateFrame(int64_t number, int64_t x, int64_t y, int64_t width, int64_t height,
                           const Text& text, int64_t flags) {
   return Create(number, kKindFrame, {x, y, width, height},
-                [&](int64_t parent, int64_t window, int64_t id) {
-                  return PlatformFrameCreate(parent, id, window, text, flags);
+                [&](int64_t parent, int64_t window, int64_t id, const PlatformGone& gone) {
+                  return PlatformFrameCreate(parent, id, window, text, flags, gone);
                 });
 }
 
 int64_t GadgetCreatePanel(int64_t number, int64_t x, int64_t y, int64_t width, int64_t height,
                           int64_t flags) {
   int64_t result = Create(number, kKindPanel, {x, y, width, height},
-                          [&](int64_t parent, int64_t window, int64_t id) {
-                            return PlatformPanelCreate(parent, id, window, flags);
+                          [&](int64_t parent, int64_t window, int64_t id, const PlatformGone& gone) {
+                            return PlatformPanelCreate(parent, id, window, flags, gone);
                           });
   if (result)
     containers->Get().panels.push_back(number == kDynamicNumber ? GadgetGetHandle(result) : result);
@@ -158,8 +168,8 @@ void GadgetEndPanel() {
 int64_t GadgetCreateProgressBar(int64_t number, int64_t x, int64_t y, int64_t width, int64_t height,
                                 int64_t minimum, int64_t maximum, int64_t flags) {
   int64_t result = Create(number, kKindProgressBar, {x, y, width, height},
-                          [&](int64_t parent, int64_t window, int64_t id) {
-                            return PlatformProgressCreate(parent, id, window);
+                          [&](int64_t parent, int64_t window, int64_t id, const PlatformGone& gone) {
+                            return PlatformProgressCreate(parent, id, window, gone);
                           });
   int64_t id = number == kDynamicNumber ? result : number;
   if (GadgetRecord* record = result ? Find(id) : nullptr) {
@@ -174,11 +184,20 @@ int64_t GadgetCreateProgressBar(int64_t number, int64_t x, int64_t y, int64_t wi
 int64_t GadgetCreateReportList(int64_t number, int64_t x, int64_t y, int64_t width, int64_t height,
                                const Text& firstColumnTitle, int64_t firstColumnWidth,
                                int64_t flags) {
-  return Create(number, kKindReportList, {x, y, width, height},
-                [&](int64_t parent, int64_t window, int64_t id) {
-                  return PlatformListCreate(parent, id, window, firstColumnTitle, firstColumnWidth,
-                                            flags);
-                });
+  auto rows = std::make_unique<ListRows>();
+  int64_t result = Create(
+      number, kKindReportList, {x, y, width, height},
+      [&](int64_t parent, int64_t window, int64_t id, const PlatformGone& gone) {
+        auto filter = [window](int64_t platformWindow, uint32_t message, uint64_t wParam,
+                               int64_t lParam) {
+          return WindowRunFilter(window, platformWindow, message, wParam, lParam);
+        };
+        return PlatformListCreate(parent, id, window, firstColumnTitle, firstColumnWidth, flags,
+                                  *rows, filter, gone);
+      });
+  if (GadgetRecord* record = result ? Find(number == kDynamicNumber ? result : number) : nullptr)
+    record->rows = std::move(rows);
+  return result;
 }
 
 void GadgetFree(int64_t number) {
@@ -199,9 +218,9 @@ int64_t GadgetGetKind(int64_t number) {
   return record ? record->kind : 0;
 }
 
-int64_t GadgetListHandle(int64_t gadget) {
+ListGadget GadgetFindList(int64_t gadget) {
   GadgetRecord* record = FindKind(gadget, kKindReportList);
-  return record ? record->handle : 0;
+  return record ? ListGadget{record->handle, record->rows.get()} : ListGadget{};
 }
 
 void GadgetSetTip(int64_t number, const Text& text) {
@@ -348,11 +367,4 @@ void GadgetSelectText(int64_t gadget, int64_t start, int64_t end) {
     int64_t last = end < 0 ? length : std::clamp<int64_t>(end, first, length);
     PlatformSelectText(record->handle, first, start <= 0 ? 0 : last - first);
   });
-}
-
-void GadgetForget(int64_t gadget, int64_t handle) {
-  GadgetRecord* record = Find(gadget);
-  if (!record || record->handle != handle) return;
-  EventDropQueued(kEventGadget, -1, gadget, -1);
-  table->Release(gadget);
 }

@@ -5,6 +5,7 @@
 #include "gadgets.h"
 #include "list_rows.h"
 #include "platform/platform.h"
+#include "toolkit_internal.h"
 
 namespace {
 
@@ -12,20 +13,18 @@ namespace {
 template <class Result, class Work>
 Result WithList(int64_t number, Result none, Work work) {
   return OnUiThread([&]() -> Result {
-    int64_t handle = GadgetListHandle(number);
-    ListRows* rows = handle ? PlatformListRows(handle) : nullptr;
-    return rows ? work(handle, *rows) : none;
+    ListGadget list = GadgetFindList(number);
+    return list.rows ? work(list.handle, *list.rows) : none;
   });
 }
 
 template <class Work>
 void ChangeList(int64_t number, Work work) {
   OnUiThread([&] {
-    int64_t handle = GadgetListHandle(number);
-    ListRows* rows = handle ? PlatformListRows(handle) : nullptr;
-    if (!rows) return;
+    ListGadget list = GadgetFindList(number);
+    if (!list.rows) return;
     ProgramChange quiet;
-    work(handle, *rows);
+    work(list.handle, *list.rows);
   });
 }
 

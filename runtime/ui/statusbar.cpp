@@ -23,6 +23,8 @@ StatusbarRecord* Find(int64_t number) { return table ? table->Get(number) : null
 
 void ReleaseStatusbar(int64_t number) { ReleasePlatformObject(table.get(), number); }
 
+void Forget(int64_t handle) { ForgetPlatformObject(table.get(), handle); }
+
 StatusbarRecord* FindCurrent() {
   StatusbarRecord* found = nullptr;
   if (!current || !table) return found;
@@ -34,27 +36,6 @@ StatusbarRecord* FindCurrent() {
 }
 
 }  // namespace
-
-std::vector<std::pair<int64_t, int64_t>> StatusbarLayoutFields(int64_t barWidth, int64_t grip,
-                                                               const std::vector<int64_t>& widths) {
-  int64_t fixed = 0;
-  int64_t shared = 0;
-  for (int64_t width : widths) {
-    if (width == kKeepValue)
-      ++shared;
-    else
-      fixed += width;
-  }
-  int64_t sharedWidth = shared ? (barWidth - grip - fixed) / shared : 0;
-  std::vector<std::pair<int64_t, int64_t>> fields;
-  int64_t left = 0;
-  for (int64_t width : widths) {
-    int64_t w = width == kKeepValue ? sharedWidth : width;
-    fields.emplace_back(left, w);
-    left += w;
-  }
-  return fields;
-}
 
 void StatusbarServiceInit() {
   if (!table) table = std::make_unique<ObjectTable<StatusbarRecord>>(4, ReleaseStatusbar);
@@ -72,7 +53,7 @@ int64_t StatusbarCreate(int64_t number, int64_t platformWindow) {
   if (PlatformWindowNumberOf(platformWindow) < 0) return 0;
   StatusbarRecord* record = table->Reserve(number);
   if (!record) return 0;
-  record->handle = PlatformStatusbarCreate(platformWindow);
+  record->handle = PlatformStatusbarCreate(platformWindow, Forget);
   current->Get() = record->handle;
   return record->handle;
 }
@@ -130,5 +111,3 @@ int64_t StatusbarGetHandle(int64_t number) {
   StatusbarRecord* record = Find(number);
   return record ? record->handle : 0;
 }
-
-void StatusbarForget(int64_t handle) { ForgetPlatformObject(table.get(), handle); }

@@ -27,6 +27,11 @@ void ReleaseToolbar(int64_t number) {
   ReleasePlatformObject(table.get(), number);
 }
 
+void Forget(int64_t handle) {
+  if (current == handle) current = 0;
+  ForgetPlatformObject(table.get(), handle);
+}
+
 int64_t ImageSize(int64_t flags) { return (flags & kToolbarLargeImages) ? 24 : 16; }
 
 uint32_t PixelAt(const ImageBitmap& bitmap, int64_t x, int64_t y) {
@@ -77,7 +82,7 @@ int64_t ToolbarCreate(int64_t number, int64_t platformWindow, int64_t flags) {
   if (PlatformWindowNumberOf(platformWindow) < 0) return 0;
   ToolbarRecord* record = table->Reserve(number);
   if (!record) return 0;
-  record->handle = PlatformToolbarCreate(platformWindow, flags);
+  record->handle = PlatformToolbarCreate(platformWindow, flags, Forget);
   record->flags = flags;
   current = record->handle;
   return record->handle;
@@ -168,9 +173,4 @@ void ToolbarInvalidate(int64_t number) {
   OnUiThread([&] {
     if (ToolbarRecord* record = Find(number)) PlatformRepaint(record->handle);
   });
-}
-
-void ToolbarForget(int64_t handle) {
-  if (current == handle) current = 0;
-  ForgetPlatformObject(table.get(), handle);
 }

@@ -1,11 +1,31 @@
 #pragma once
-// Table chores shared by the toolkit services whose records hold a platform object in
-// their `handle`. Call on the UI thread.
+// What the toolkit's services share among themselves and with no one else: running work
+// on the UI thread, the chores of tables whose records hold a platform object, and the
+// few calls one service makes into another. The platform under the services never
+// includes this.
 #include <cstdint>
+#include <type_traits>
 #include <vector>
 
 #include "object_table.h"
 #include "platform/platform.h"
+
+class ListRows;
+struct ImageBitmap;
+
+// Runs `work` on the UI thread (see RunOnUiThread) and returns its result.
+template <class Work>
+auto OnUiThread(Work work) -> decltype(work()) {
+  if constexpr (std::is_void_v<decltype(work())>) {
+    RunOnUiThread(work);
+  } else {
+    decltype(work()) result{};
+    RunOnUiThread([&] { result = work(); });
+    return result;
+  }
+}
+
+// ---- Table chores: call on the UI thread
 
 // The release routine of such a table: the record stops being live before its platform
 // object is destroyed, so that the platform's goodbye finds nothing left to do.
@@ -38,3 +58,33 @@ void ForgetPlatformObject(ObjectTable<Record>* table, int64_t handle) {
   });
   if (found != -1) table->Release(found);
 }
+
+// ---- Between services
+
+// Marks a change made by the program: the calling thread raises no events meanwhile.
+struct ProgramChange {
+  ProgramChange();
+  ~ProgramChange();
+  ProgramChange(const ProgramChange&) = delete;
+  ProgramChange& operator=(const ProgramChange&) = delete;
+};
+
+// A report list gadget: its platform handle and the rows its view shows.
+struct ListGadget {
+  int64_t handle = 0;
+  ListRows* rows = nullptr;
+};
+// On the UI thread: the list gadget of that number; rows null for other gadgets.
+ListGadget GadgetFindList(int64_t gadget);
+// Sets the thread's current gadget container to a new window (0: none).
+void GadgetSetContainerWindow(int64_t window, int64_t handle);
+
+// The window's filter answer, kFilterDefault when it has none.
+int64_t WindowRunFilter(int64_t window, int64_t platformWindow, uint32_t message, uint64_t wParam,
+                        int64_t lParam);
+
+// The keyboard service's ear, handed to the platform at start.
+void KeyboardNote(int64_t virtualKey, bool down);
+
+// An image button's picture: `size` x `size` ARGB pixels, empty for unusable bitmaps.
+std::vector<uint32_t> ToolbarButtonPixels(const ImageBitmap& bitmap, int64_t size);

@@ -63,6 +63,31 @@ void ApplySize(int64_t number, int64_t x, int64_t y, int64_t width, int64_t heig
   PlatformWindowSetInnerSize(record->handle, innerWidth, innerHeight);
 }
 
+int64_t FindShortcut(int64_t window, int64_t shortcut) {
+  WindowRecord* record = Find(window);
+  if (!record) return -1;
+  for (const Shortcut& entry : record->shortcuts)
+    if (entry.key == shortcut) return entry.item;
+  return -1;
+}
+
+// The platform destroyed the window (its record may already be gone, or hold a newer one).
+void Forget(int64_t window, int64_t handle) {
+  WindowRecord* record = Find(window);
+  if (!record || record->handle != handle) return;
+  EventUnbindWindow(window);
+  EventDropWindow(window);
+  table->Release(window);
+}
+
+PlatformWindowHooks HooksOf(int64_t number) {
+  return {[number](int64_t handle) { Forget(number, handle); },
+          [number](int64_t platformWindow, uint32_t message, uint64_t wParam, int64_t lParam) {
+            return WindowRunFilter(number, platformWindow, message, wParam, lParam);
+          },
+          [number](int64_t shortcut) { return FindShortcut(number, shortcut); }};
+}
+
 }  // namespace
 
 void WindowServiceInit() {
@@ -83,7 +108,7 @@ int64_t WindowCreate(int64_t number, int64_t x, int64_t y, int64_t innerWidth, i
     WindowClose(number);
     WindowRecord* record = table->Reserve(number);
     if (!record) return 0;
-    int64_t handle = PlatformWindowCreate(number, title, flags);
+    int64_t handle = PlatformWindowCreate(number, title, flags, HooksOf(number));
     if (!handle) {
       table->Release(number);
       return 0;
@@ -226,20 +251,4 @@ int64_t WindowRunFilter(int64_t window, int64_t platformWindow, uint32_t message
   WindowRecord* record = Find(window);
   WindowFilter filter = record && record->filter ? record->filter : defaultFilter.load();
   return filter ? filter(platformWindow, message, wParam, lParam) : kFilterDefault;
-}
-
-int64_t WindowFindShortcut(int64_t window, int64_t shortcut) {
-  WindowRecord* record = Find(window);
-  if (!record) return -1;
-  for (const Shortcut& entry : record->shortcuts)
-    if (entry.key == shortcut) return entry.item;
-  return -1;
-}
-
-void WindowForget(int64_t window, int64_t handle) {
-  WindowRecord* record = Find(window);
-  if (!record || record->handle != handle) return;
-  EventUnbindWindow(window);
-  EventDropWindow(window);
-  table->Release(window);
 }

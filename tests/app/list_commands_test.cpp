@@ -16,8 +16,8 @@
 #include "app_state.h"
 #include "catalogue_items.h"
 #include "events.h"
-#include "platform/qt/qt_list.h"
 #include "gadgets.h"
+#include "list_checkbox.h"
 #include "report_list.h"
 #include "statusbar.h"
 #include "texts.h"
@@ -277,7 +277,7 @@ TEST_F(ListCommandsTest, DuringARunOnlySelectedRowsCheckboxesToggleButNeverTheDo
   auto clickCheckbox = [this](int row) {
     app_.OnUi([row] {
       QWidget* view = AppRun::Gadget(kItemList);
-      const QRect box = ListCheckboxRect(view, row);
+      const QRect box = ListCheckboxRect(kItemList, row);
       ASSERT_FALSE(box.isEmpty());
       QTest::mouseClick(qobject_cast<QAbstractItemView*>(view)->viewport(), Qt::LeftButton, {}, box.center());
     });

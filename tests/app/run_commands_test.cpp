@@ -7,7 +7,7 @@
 
 #include "app_state.h"
 #include "gadgets.h"
-#include "platform/qt/qt_list.h"
+#include "list_checkbox.h"
 #include "run_fixture.h"
 
 namespace run_test {
@@ -135,7 +135,7 @@ TEST_F(RunStopTest, ARowCheckedAboveTheRunDuringItIsStillFetched) {
   app_.OnUi([] {
     QWidget* view = AppRun::Gadget(kItemList);
     QTest::mouseClick(qobject_cast<QAbstractItemView*>(view)->viewport(), Qt::LeftButton, {},
-                      ListCheckboxRect(view, 0).center());
+                      ListCheckboxRect(kItemList, 0).center());
   });
   Release();
   ASSERT_TRUE(WaitForRunEnd());

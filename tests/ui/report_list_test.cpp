@@ -5,8 +5,8 @@
 #include <QTreeView>
 
 #include "gadgets.h"
+#include "list_checkbox.h"
 #include "list_rows.h"
-#include "platform/qt/qt_list.h"
 #include "report_list.h"
 #include "ui_support.h"
 #include "windows.h"
@@ -94,7 +94,7 @@ class ReportListTest : public testing::Test {
   QTreeView* View() { return static_cast<QTreeView*>(WidgetAt(GadgetGetHandle(20))); }
   QWidget* Viewport() { return View()->viewport(); }
   void ClickCheckbox(int row) {
-    QRect box = ListCheckboxRect(View(), row);
+    QRect box = ListCheckboxRect(20, row);
     ASSERT_FALSE(box.isEmpty());
     QTest::mouseClick(Viewport(), Qt::LeftButton, {}, box.center());
   }

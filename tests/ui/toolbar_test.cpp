@@ -10,7 +10,7 @@
 #include "gadgets.h"
 #include "images.h"
 #include "menus.h"
-#include "platform/platform.h"
+#include "toolkit_internal.h"
 #include "statusbar.h"
 #include "toolbar.h"
 #include "ui_support.h"
@@ -84,13 +84,17 @@ TEST_F(BarsTest, StatusbarTextsGoToExistingFieldsOnly) {
   EXPECT_GT(StatusbarGetFieldWidth(1, 1), 400);
 }
 
-TEST(StatusbarLayout, SharedFieldsSplitWhatFixedOnesAndTheGripLeave) {
-  using Fields = std::vector<std::pair<int64_t, int64_t>>;
-  EXPECT_EQ(StatusbarLayoutFields(640, 0, {240}), (Fields{{0, 240}}));
-  EXPECT_EQ(StatusbarLayoutFields(640, 19, {100, kKeepValue, 50, kKeepValue}),
-            (Fields{{0, 100}, {100, 235}, {335, 50}, {385, 235}}));
-  EXPECT_EQ(StatusbarLayoutFields(100, 0, {150, kKeepValue}), (Fields{{0, 150}, {150, -50}}));
-  EXPECT_TRUE(StatusbarLayoutFields(100, 0, {}).empty());
+TEST_F(BarsTest, StatusbarSharedFieldsSplitWhatFixedOnesAndTheGripLeave) {
+  StatusbarCreate(1, WindowGetHandle(2));
+  for (int64_t width : {int64_t{100}, kKeepValue, int64_t{50}, kKeepValue}) StatusbarAddField(width);
+  // The window is sizable and not maximised: the bar keeps room for a size grip.
+  const int64_t shared = (640 - (StatusbarGetHeight(1) - 3) - 150) / 2;
+  const int64_t left[] = {0, 100, 100 + shared, 150 + shared};
+  const int64_t width[] = {100, shared, 50, shared};
+  for (int field = 0; field < 4; ++field) {
+    EXPECT_EQ(StatusbarGetFieldX(1, field), left[field]) << field;
+    EXPECT_EQ(StatusbarGetFieldWidth(1, field), width[field]) << field;
+  }
 }
 
 TEST(ToolbarPicture, BitmapIsScaledAndItsBackgroundMaskedOut) {

@@ -1,14 +1,27 @@
 #pragma once
-// Measures text and renders it, rotated, into grey-level coverage masks (white text on
-// black) for the drawing service. Only the part of the rotated text cell that falls inside
-// the clipping rectangle is rendered, so huge fonts on small pictures stay cheap.
+// The text part of the platform, under the font and drawing services: the screen's
+// pixels per inch, the face a requested font resolves to, and a renderer that measures
+// text and renders it, rotated, into grey-level coverage masks (white text on black).
+// Only the part of the rotated text cell that falls inside the clipping rectangle is
+// rendered, so huge fonts on small pictures stay cheap. A platform implementation
+// provides it (for Qt: platform/qt/qt_font.cpp and qt_text_render.cpp).
 //
-// Thread safety: a renderer belongs to one thread (the one drawing); renderers on
-// different threads are independent. The GUI application must exist.
+// Thread safety: PlatformFontScreenDpi on the UI thread; PlatformFontResolve on any
+// thread once the platform's text part is up. A renderer belongs to one thread (the one
+// drawing); renderers on different threads are independent.
 #include <cstdint>
 #include <memory>
 
-#include "fonts.h"
+#include "platform/platform_values.h"
+
+// The screen's vertical pixels per inch, or 96 when there is no screen to ask.
+int64_t PlatformFontScreenDpi();
+// The installed family that `face` resolves to (a sans-serif one for unknown faces);
+// false when the text part is not up.
+bool PlatformFontResolve(const Text& face, Text& resolved);
+// Brings the text part up in a process without windows (tools and benchmarks that
+// render text); does nothing when it is up. Returns false if it could not be.
+bool PlatformTextStart();
 
 // A rendered mask in the target's coordinates; `bits` stays valid until the next Render.
 struct TextMask {
@@ -27,7 +40,7 @@ class TextRenderer {
   TextRenderer(const TextRenderer&) = delete;
   TextRenderer& operator=(const TextRenderer&) = delete;
 
-  // False when no GUI application exists (nothing can be measured or rendered then).
+  // False while the text part is not up (nothing can be measured or rendered then).
   static bool Available();
 
   void UseFont(const FontSpec& description);

@@ -17,7 +17,6 @@
 #include "platform/platform.h"
 #include "qt_common.h"
 #include "qt_keys.h"
-#include "windows.h"
 
 namespace {
 
@@ -226,6 +225,9 @@ int64_t ShortcutValue(const QKeyEvent& event, int64_t virtualKey) {
 
 // Sees every key of the application, also those sent to disabled windows.
 class KeyWatcher final : public QObject {
+ public:
+  explicit KeyWatcher(PlatformKeyNote keyNote) : keyNote_(keyNote) {}
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) {
@@ -238,7 +240,7 @@ class KeyWatcher final : public QObject {
     bool down = event->type() == QEvent::KeyPress;
     if (down && watched->isWidgetType())
       QtKeysNotePress(virtualKey, key->nativeScanCode(), static_cast<QWidget*>(watched)->window());
-    if (down || !key->isAutoRepeat()) KeyboardNote(virtualKey, down);
+    if (keyNote_ && (down || !key->isAutoRepeat())) keyNote_(virtualKey, down);
     return down && watched->isWidgetType() &&
            RunShortcut(static_cast<QWidget*>(watched), *key, virtualKey);
   }
@@ -250,11 +252,13 @@ class KeyWatcher final : public QObject {
     QWidget* window = target->window();
     const WidgetTag* tag = TagOf(window);
     if (!tag || !tag->isWindow || !window->isEnabled()) return false;
-    int64_t item = WindowFindShortcut(tag->window, ShortcutValue(key, virtualKey));
+    int64_t item = QtWindowShortcut(window, ShortcutValue(key, virtualKey));
     if (item < 0 || item == kItemNextGadget || item == kItemPreviousGadget) return false;
     RaiseMenuEvent(tag->window, item);
     return true;
   }
+
+  const PlatformKeyNote keyNote_;
 };
 
 QApplication* ownApplication = nullptr;
@@ -269,7 +273,7 @@ QtEventPlatform& Platform() {
 
 }  // namespace
 
-bool PlatformStart(int& argc, char** argv) {
+bool PlatformStart(int& argc, char** argv, PlatformKeyNote keyNote) {
   if (receiver) return true;
   if (!QApplication::instance()) ownApplication = new QApplication(argc, argv);
   auto* application = qobject_cast<QApplication*>(QApplication::instance());
@@ -277,9 +281,9 @@ bool PlatformStart(int& argc, char** argv) {
   QApplication::setQuitOnLastWindowClosed(false);
   uiThread = QThread::currentThread();
   receiver = new InboxReceiver();
-  keyWatcher = new KeyWatcher();
+  keyWatcher = new KeyWatcher(keyNote);
   application->installEventFilter(keyWatcher);
-  QtKeysStart();
+  QtKeysStart(keyNote);
   Inbox().Open(receiver);
   EventSetPlatform(&Platform());
   return true;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "platform/platform.h"
 #include "text.h"
 
 inline QString ToQString(TextView text) {
@@ -29,8 +30,8 @@ struct WidgetTag {
   bool isWindow = false;
 };
 
-// Registers a widget; `forget` runs when Qt destroys it.
-void RegisterWidget(QObject* object, const WidgetTag& tag, std::function<void()> forget = {});
+// Registers a widget; `gone` hears its handle when Qt destroys it.
+void RegisterWidget(QObject* object, const WidgetTag& tag, PlatformGone gone = {});
 // The tag of a registered object, null for others.
 const WidgetTag* TagOf(const QObject* object);
 // The registered widget of a handle, or null.
@@ -45,3 +46,5 @@ T* WidgetAs(int64_t handle) {
 void RaiseGadgetEvent(const QObject* gadget, int64_t type);
 // Raises a menu event (13101) for a window.
 void RaiseMenuEvent(int64_t window, int64_t item);
+// The item of a toolkit window's shortcut for a key code with modifier bits, or -1.
+int64_t QtWindowShortcut(const QWidget* window, int64_t shortcut);

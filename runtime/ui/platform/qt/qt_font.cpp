@@ -1,4 +1,4 @@
-#include "qt_font.h"
+#include "platform/text_render.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -18,7 +18,7 @@ Text FromQString(const QString& text) { return Text(text.toStdU16String()); }
 
 }  // namespace
 
-int64_t QtFontScreenDpi() {
+int64_t PlatformFontScreenDpi() {
   if (!QGuiApplication::instance()) return 96;
   QScreen* screen = QGuiApplication::primaryScreen();
   if (!screen) return 96;
@@ -26,7 +26,7 @@ int64_t QtFontScreenDpi() {
   return dpi > 0 ? dpi : 96;
 }
 
-bool QtFontResolve(const Text& face, Text& resolved) {
+bool PlatformFontResolve(const Text& face, Text& resolved) {
   if (!QGuiApplication::instance()) return false;
   QFont font(ToQString(face));
   font.setStyleHint(QFont::SansSerif);
@@ -34,7 +34,7 @@ bool QtFontResolve(const Text& face, Text& resolved) {
   return !resolved.empty();
 }
 
-bool QtFontEnsureApplication() {
+bool PlatformTextStart() {
   if (QGuiApplication::instance()) return true;
   static int argc = 1;
   static char name[] = "trawl";

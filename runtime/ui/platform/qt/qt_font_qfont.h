@@ -3,7 +3,7 @@
 // text renderer). Build the QFont on the thread that uses it.
 #include <QFont>
 
-#include "fonts.h"
+#include "platform/platform_values.h"
 
 QFont QtFontFromSpec(const FontSpec& description);
 // The platform's system font, used until a drawing selects another.

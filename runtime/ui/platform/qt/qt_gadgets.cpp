@@ -5,7 +5,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "gadgets.h"
 #include "platform/platform.h"
 #include "qt_common.h"
 
@@ -28,12 +27,10 @@ class EntryField final : public QLineEdit {
   }
 };
 
-int64_t Register(QWidget* widget, int64_t number, int64_t window) {
-  int64_t handle = HandleOf(widget);
-  RegisterWidget(widget, {number, window, false},
-                 [number, handle] { GadgetForget(number, handle); });
+int64_t Register(QWidget* widget, int64_t number, int64_t window, const PlatformGone& gone) {
+  RegisterWidget(widget, {number, window, false}, gone);
   widget->show();
-  return handle;
+  return HandleOf(widget);
 }
 
 QFrame::Shape PanelShape(int64_t flags) {
@@ -45,48 +42,51 @@ QFrame::Shape PanelShape(int64_t flags) {
 }  // namespace
 
 int64_t PlatformTextFieldCreate(int64_t parent, int64_t number, int64_t window, const Text& text,
-                                bool readOnly, bool border) {
+                                bool readOnly, bool border, const PlatformGone& gone) {
   auto* field = new EntryField(WidgetOf(parent));
   field->setText(ToQString(text));
   field->setCursorPosition(0);
   field->setReadOnly(readOnly);
   field->setFrame(border);
-  return Register(field, number, window);
+  return Register(field, number, window, gone);
 }
 
-int64_t PlatformButtonCreate(int64_t parent, int64_t number, int64_t window, const Text& text) {
+int64_t PlatformButtonCreate(int64_t parent, int64_t number, int64_t window, const Text& text,
+                             const PlatformGone& gone) {
   auto* button = new QPushButton(ToQString(text), WidgetOf(parent));
   QObject::connect(button, &QPushButton::clicked, button,
                    [button] { RaiseGadgetEvent(button, kGadgetClicked); });
-  return Register(button, number, window);
+  return Register(button, number, window, gone);
 }
 
 int64_t PlatformFrameCreate(int64_t parent, int64_t number, int64_t window, const Text& text,
-                            int64_t flags) {
+                            int64_t flags, const PlatformGone& gone) {
   if (flags == kFrameGroup)
-    return Register(new QGroupBox(ToQString(text), WidgetOf(parent)), number, window);
+    return Register(new QGroupBox(ToQString(text), WidgetOf(parent)), number, window, gone);
   // Sunken box, thin etched edge (a divider when 2 wide), or a plain one-pixel border.
   auto* frame = new QFrame(WidgetOf(parent));
   bool edged = flags == kFrameSunken || flags == kFrameFlat;
   frame->setFrameStyle(edged ? QFrame::Panel | QFrame::Sunken : QFrame::Box | QFrame::Plain);
   frame->setLineWidth(flags == kFrameSunken ? 2 : 1);
-  return Register(frame, number, window);
+  return Register(frame, number, window, gone);
 }
 
-int64_t PlatformPanelCreate(int64_t parent, int64_t number, int64_t window, int64_t flags) {
+int64_t PlatformPanelCreate(int64_t parent, int64_t number, int64_t window, int64_t flags,
+                            const PlatformGone& gone) {
   auto* panel = new QFrame(WidgetOf(parent));
   panel->setAutoFillBackground(true);
   panel->setFrameShape(PanelShape(flags));
   panel->setFrameShadow((flags & kPanelSunken) ? QFrame::Sunken : QFrame::Plain);
   panel->setLineWidth((flags & kPanelDoubleLine) ? 2 : 1);
-  return Register(panel, number, window);
+  return Register(panel, number, window, gone);
 }
 
-int64_t PlatformProgressCreate(int64_t parent, int64_t number, int64_t window) {
+int64_t PlatformProgressCreate(int64_t parent, int64_t number, int64_t window,
+                               const PlatformGone& gone) {
   auto* bar = new QProgressBar(WidgetOf(parent));
   bar->setTextVisible(false);
   bar->setFocusPolicy(Qt::NoFocus);
-  return Register(bar, number, window);
+  return Register(bar, number, window, gone);
 }
 
 void PlatformSetText(int64_t handle, const Text& text) {

@@ -19,6 +19,7 @@ struct HeldKey {
 
 std::array<HeldKey, 256> held;
 std::atomic<xcb_connection_t*> x11{nullptr};
+PlatformKeyNote keyNote = nullptr;  // UI thread only
 
 xcb_connection_t* X11Connection() {
   auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
@@ -30,9 +31,15 @@ bool IsKnown(int64_t virtualKey) { return virtualKey >= 0 && virtualKey < static
 
 }  // namespace
 
-void QtKeysStart() { x11 = X11Connection(); }
+void QtKeysStart(PlatformKeyNote note) {
+  keyNote = note;
+  x11 = X11Connection();
+}
 
-void QtKeysStop() { x11 = nullptr; }
+void QtKeysStop() {
+  x11 = nullptr;
+  keyNote = nullptr;
+}
 
 void QtKeysNotePress(int64_t virtualKey, uint32_t nativeScanCode, const QObject* window) {
   if (!IsKnown(virtualKey)) return;
@@ -45,7 +52,7 @@ void QtKeysNoteWindowEvent(const QObject* watched, QEvent::Type type) {
   for (size_t key = 0; key < held.size(); ++key) {
     if (held[key].window != watched) continue;
     held[key].window = nullptr;
-    KeyboardNote(static_cast<int64_t>(key), false);
+    if (keyNote) keyNote(static_cast<int64_t>(key), false);
   }
 }
 

@@ -7,8 +7,10 @@
 #include <QObject>
 #include <cstdint>
 
-// On the UI thread, at the platform's start and stop.
-void QtKeysStart();
+#include "platform/platform.h"
+
+// On the UI thread, at the platform's start and stop; `keyNote` hears the keys let go.
+void QtKeysStart(PlatformKeyNote keyNote);
 void QtKeysStop();
 // The key watcher's report of a key that went down in `window` (its top-level widget).
 void QtKeysNotePress(int64_t virtualKey, uint32_t nativeScanCode, const QObject* window);

@@ -1,7 +1,6 @@
-// The report list: a QTreeView over the toolkit's own rows (ListRows), with checkboxes
-// that the window filter may refuse, per-cell colours, grid lines and the list's events.
-#include "qt_list.h"
-
+// The report list: a QTreeView over the toolkit's own rows (PlatformListModel), with
+// checkboxes that the window filter may refuse, per-cell colours, grid lines and the
+// list's events.
 #include <QAbstractTableModel>
 #include <QHeaderView>
 #include <QMouseEvent>
@@ -12,12 +11,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "gadgets.h"
-#include "list_rows.h"
 #include "platform/platform.h"
 #include "qt_common.h"
-#include "report_list.h"
-#include "windows.h"
 
 namespace {
 
@@ -42,10 +37,10 @@ uint32_t CheckImage(ListCheck check) {
 
 class ListModel final : public QAbstractTableModel {
  public:
-  ListModel(ListView* view, bool checkboxes)
-      : QAbstractTableModel(nullptr), view_(view), checkboxes_(checkboxes) {}
+  ListModel(ListView* view, PlatformListModel& model, bool checkboxes)
+      : QAbstractTableModel(nullptr), rows(model), view_(view), checkboxes_(checkboxes) {}
 
-  ListRows rows;
+  PlatformListModel& rows;
 
   int rowCount(const QModelIndex& parent) const override {
     return parent.isValid() ? 0 : static_cast<int>(rows.RowCount());
@@ -172,13 +167,14 @@ class ListDelegate final : public QStyledItemDelegate {
 
 class ListView final : public QTreeView {
  public:
-  ListView(QWidget* parent, int64_t number, int64_t window, int64_t flags)
+  ListView(QWidget* parent, int64_t number, int64_t flags, PlatformListModel& rows,
+           const PlatformFilter& filter)
       : QTreeView(parent),
         number_(number),
-        window_(window),
+        filter_(filter),
         checkboxes_((flags & kListCheckboxes) != 0),
         threeState_(checkboxes_ && (flags & kListThreeState)),
-        model_(std::make_unique<ListModel>(this, checkboxes_)),
+        model_(std::make_unique<ListModel>(this, rows, checkboxes_)),
         delegate_(new ListDelegate(this, (flags & kListGridLines) != 0)) {
     setModel(model_.get());
     setItemDelegate(delegate_);
@@ -227,8 +223,9 @@ class ListView final : public QTreeView {
                             CheckImage(after) | marks,
                             CheckImage(before) | marks};
     int64_t answer =
-        WindowRunFilter(window_, HandleOf(window()), kMessageNotify, static_cast<uint64_t>(number_),
-                        reinterpret_cast<intptr_t>(&notice));
+        filter_ ? filter_(HandleOf(window()), kMessageNotify, static_cast<uint64_t>(number_),
+                          reinterpret_cast<intptr_t>(&notice))
+                : kFilterDefault;
     if (answer != kFilterDefault) return false;
     model_->rows.SetCheck(row, after);
     model_->RowsChanged(row, row);
@@ -301,7 +298,7 @@ class ListView final : public QTreeView {
   }
 
   const int64_t number_;
-  const int64_t window_;
+  const PlatformFilter filter_;
   const bool checkboxes_;
   const bool threeState_;
   std::unique_ptr<ListModel> model_;
@@ -319,25 +316,16 @@ ListView* ViewOf(int64_t handle) { return WidgetAs<ListView>(handle); }
 
 }  // namespace
 
-QRect ListCheckboxRect(QWidget* list, int row) {
-  auto* view = dynamic_cast<ListView*>(list);
-  return view ? view->CheckboxRect(row) : QRect();
-}
-
 int64_t PlatformListCreate(int64_t parent, int64_t number, int64_t window, const Text& title,
-                           int64_t width, int64_t flags) {
-  auto* view = new ListView(WidgetOf(parent), number, window, flags);
+                           int64_t width, int64_t flags, PlatformListModel& rows,
+                           const PlatformFilter& filter, const PlatformGone& gone) {
+  auto* view = new ListView(WidgetOf(parent), number, flags, rows, filter);
   view->Model().InsertColumn(0, title);
   view->header()->resizeSection(0, static_cast<int>(width));
   int64_t handle = HandleOf(view);
-  RegisterWidget(view, {number, window, false}, [number, handle] { GadgetForget(number, handle); });
+  RegisterWidget(view, {number, window, false}, gone);
   view->show();
   return handle;
-}
-
-ListRows* PlatformListRows(int64_t handle) {
-  ListView* view = ViewOf(handle);
-  return view ? &view->Model().rows : nullptr;
 }
 
 int64_t PlatformListInsertRow(int64_t handle, int64_t position, TextView text) {
@@ -441,4 +429,10 @@ void PlatformListSetRedraw(int64_t handle, bool on) {
 bool PlatformListThreeState(int64_t handle) {
   ListView* view = ViewOf(handle);
   return view && view->ThreeState();
+}
+
+PlatformRect PlatformListCheckboxRect(int64_t handle, int64_t row) {
+  ListView* view = ViewOf(handle);
+  QRect r = view ? view->CheckboxRect(static_cast<int>(row)) : QRect();
+  return {r.x(), r.y(), r.width(), r.height()};
 }

@@ -3,16 +3,39 @@
 #include <QEvent>
 #include <QLabel>
 #include <QWidget>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
 #include "qt_common.h"
-#include "statusbar.h"
 
 namespace {
 
 constexpr int kMinimumInnerHeight = 18;
 constexpr int kBorder = 2;
+
+// Left edges and widths of fields in a bar `barWidth` wide that keeps `grip` pixels free
+// at its right end; kKeepValue widths share what the fixed ones leave.
+std::vector<std::pair<int64_t, int64_t>> LayoutFields(int64_t barWidth, int64_t grip,
+                                                      const std::vector<int64_t>& widths) {
+  int64_t fixed = 0;
+  int64_t shared = 0;
+  for (int64_t width : widths) {
+    if (width == kKeepValue)
+      ++shared;
+    else
+      fixed += width;
+  }
+  int64_t sharedWidth = shared ? (barWidth - grip - fixed) / shared : 0;
+  std::vector<std::pair<int64_t, int64_t>> fields;
+  int64_t left = 0;
+  for (int64_t width : widths) {
+    int64_t w = width == kKeepValue ? sharedWidth : width;
+    fields.emplace_back(left, w);
+    left += w;
+  }
+  return fields;
+}
 
 class Statusbar final : public QWidget {
  public:
@@ -58,7 +81,7 @@ class Statusbar final : public QWidget {
   void Layout() {
     QWidget* window = parentWidget();
     bool grip = window->property(kSizableProperty).toBool() && !window->isMaximized();
-    auto placed = StatusbarLayoutFields(width(), grip ? height() - 3 : 0, widths_);
+    auto placed = LayoutFields(width(), grip ? height() - 3 : 0, widths_);
     for (size_t i = 0; i < placed.size(); ++i)
       fields_[i]->setGeometry(static_cast<int>(placed[i].first), kBorder,
                               static_cast<int>(std::max<int64_t>(placed[i].second, 0)),
@@ -83,13 +106,13 @@ int FrameOf(int64_t flags) {
 
 }  // namespace
 
-int64_t PlatformStatusbarCreate(int64_t window) {
+int64_t PlatformStatusbarCreate(int64_t window, const PlatformGone& gone) {
   QWidget* owner = WidgetOf(window);
   int64_t number = PlatformWindowNumberOf(window);
   if (!owner || number < 0) return 0;
   auto* bar = new Statusbar(owner);
   int64_t handle = HandleOf(bar);
-  RegisterWidget(bar, {-1, number, false}, [handle] { StatusbarForget(handle); });
+  RegisterWidget(bar, {-1, number, false}, gone);
   bar->show();
   bar->raise();
   return handle;

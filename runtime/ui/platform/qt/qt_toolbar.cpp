@@ -11,7 +11,6 @@
 
 #include "platform/platform.h"
 #include "qt_common.h"
-#include "toolbar.h"
 
 namespace {
 
@@ -109,13 +108,13 @@ QIcon StockIcon(int64_t image) {
 
 }  // namespace
 
-int64_t PlatformToolbarCreate(int64_t window, int64_t flags) {
+int64_t PlatformToolbarCreate(int64_t window, int64_t flags, const PlatformGone& gone) {
   QWidget* owner = WidgetOf(window);
   int64_t number = PlatformWindowNumberOf(window);
   if (!owner || number < 0) return 0;
   auto* toolbar = new Toolbar(owner, number, flags);
   int64_t handle = HandleOf(toolbar);
-  RegisterWidget(toolbar, {-1, number, false}, [handle] { ToolbarForget(handle); });
+  RegisterWidget(toolbar, {-1, number, false}, gone);
   toolbar->show();
   toolbar->raise();
   return handle;

@@ -17,11 +17,11 @@ std::unordered_map<const QObject*, WidgetTag>& Registry() {
 
 }  // namespace
 
-void RegisterWidget(QObject* object, const WidgetTag& tag, std::function<void()> forget) {
+void RegisterWidget(QObject* object, const WidgetTag& tag, PlatformGone gone) {
   Registry()[object] = tag;
-  QObject::connect(object, &QObject::destroyed, [object, forget = std::move(forget)] {
+  QObject::connect(object, &QObject::destroyed, [object, gone = std::move(gone)] {
     Registry().erase(object);
-    if (forget) forget();
+    if (gone) gone(HandleOf(object));
   });
 }
 

@@ -10,16 +10,19 @@
 #include "events.h"
 #include "platform/platform.h"
 #include "qt_common.h"
-#include "windows.h"
 
 namespace {
 
 class ToolkitWindow final : public QWidget {
  public:
-  ToolkitWindow(int64_t number, bool sizable) : number_(number), sizable_(sizable) {}
+  ToolkitWindow(int64_t number, bool sizable, const PlatformWindowHooks& hooks)
+      : number_(number), sizable_(sizable), hooks_(hooks) {}
 
   void SetReady() { ready_ = true; }
   bool Sizable() const { return sizable_; }
+  int64_t Shortcut(int64_t shortcut) const {
+    return hooks_.shortcut ? hooks_.shortcut(shortcut) : -1;
+  }
 
  protected:
   void closeEvent(QCloseEvent* event) override {
@@ -74,7 +77,7 @@ class ToolkitWindow final : public QWidget {
 
  private:
   int64_t Filter(uint32_t message, uint64_t wParam, int64_t lParam) {
-    return WindowRunFilter(number_, HandleOf(this), message, wParam, lParam);
+    return hooks_.filter ? hooks_.filter(HandleOf(this), message, wParam, lParam) : kFilterDefault;
   }
 
   void StateChanged() {
@@ -92,6 +95,7 @@ class ToolkitWindow final : public QWidget {
 
   const int64_t number_;
   const bool sizable_;
+  const PlatformWindowHooks hooks_;
   bool ready_ = false;
   bool marked_ = false;  // minimised or maximised, for the restore event
 };
@@ -117,16 +121,22 @@ int64_t WithDefaultTitleBar(int64_t flags) {
 
 }  // namespace
 
-int64_t PlatformWindowCreate(int64_t number, const Text& title, int64_t flags) {
+int64_t QtWindowShortcut(const QWidget* window, int64_t shortcut) {
+  auto* toolkitWindow = dynamic_cast<const ToolkitWindow*>(window);
+  return toolkitWindow ? toolkitWindow->Shortcut(shortcut) : -1;
+}
+
+int64_t PlatformWindowCreate(int64_t number, const Text& title, int64_t flags,
+                             const PlatformWindowHooks& hooks) {
   flags = WithDefaultTitleBar(flags);
-  auto* window = new ToolkitWindow(number, (flags & kWindowSizable) != 0);
+  auto* window = new ToolkitWindow(number, (flags & kWindowSizable) != 0, hooks);
   window->setWindowFlags(QtFlags(flags));
   window->setWindowTitle(ToQString(title));
   window->setAutoFillBackground(true);
   window->setProperty(kSizableProperty, (flags & kWindowSizable) != 0);
   window->setAttribute(Qt::WA_ShowWithoutActivating, (flags & kWindowNoActivate) != 0);
   int64_t handle = HandleOf(window);
-  RegisterWidget(window, {-1, number, true}, [number, handle] { WindowForget(number, handle); });
+  RegisterWidget(window, {-1, number, true}, hooks.gone);
   return handle;
 }
 
