@@ -43,6 +43,9 @@ GadgetRecord* FindKind(int64_t number, int64_t kind) {
   return record && record->kind == kind ? record : nullptr;
 }
 
+GadgetRecord* FindProgressBar(int64_t number) { return FindKind(number, kKindProgressBar); }
+GadgetRecord* FindTextField(int64_t number) { return FindKind(number, kKindTextField); }
+
 void ReleaseGadget(int64_t number) {
   if (!Find(number)) return;
   EventDropQueued(kEventGadget, -1, number, -1);
@@ -201,8 +204,7 @@ int64_t GadgetCreateReportList(int64_t number, int64_t x, int64_t y, int64_t wid
 }
 
 void GadgetFree(int64_t number) {
-  OnUiThread([&] {
-    if (!Find(number)) return;
+  WithFound(Find, number, [&](GadgetRecord*) {
     ReleaseGadget(number);
     table->Release(number);
   });
@@ -224,38 +226,30 @@ ListGadget GadgetFindList(int64_t gadget) {
 }
 
 void GadgetSetTip(int64_t number, const Text& text) {
-  OnUiThread([&] {
-    if (GadgetRecord* record = Find(number)) PlatformSetToolTip(record->handle, text);
-  });
+  WithFound(Find, number, [&](GadgetRecord* record) { PlatformSetToolTip(record->handle, text); });
 }
 
 Text GadgetGetTip(int64_t number) {
-  return OnUiThread([&]() -> Text {
-    GadgetRecord* record = Find(number);
-    return record ? PlatformGetToolTip(record->handle) : Text();
-  });
+  return WithFound(Find, number, Text(),
+                   [](GadgetRecord* record) { return PlatformGetToolTip(record->handle); });
 }
 
 void GadgetSetText(int64_t number, const Text& text) {
-  OnUiThread([&] {
-    GadgetRecord* record = Find(number);
-    if (!record || !HasText(record->kind)) return;
+  WithFound(Find, number, [&](GadgetRecord* record) {
+    if (!HasText(record->kind)) return;
     ProgramChange quiet;
     PlatformSetText(record->handle, text);
   });
 }
 
 Text GadgetGetText(int64_t number) {
-  return OnUiThread([&]() -> Text {
-    GadgetRecord* record = Find(number);
-    return record && HasText(record->kind) ? PlatformGetText(record->handle) : Text();
+  return WithFound(Find, number, Text(), [](GadgetRecord* record) {
+    return HasText(record->kind) ? PlatformGetText(record->handle) : Text();
   });
 }
 
 void GadgetSetValue(int64_t number, int64_t value) {
-  OnUiThread([&] {
-    GadgetRecord* record = Find(number);
-    if (!record) return;
+  WithFound(Find, number, [&](GadgetRecord* record) {
     ProgramChange quiet;
     if (record->kind == kKindProgressBar) SetProgressValue(*record, value);
     if (record->kind == kKindReportList) PlatformListSelectOnly(record->handle, value);
@@ -263,9 +257,7 @@ void GadgetSetValue(int64_t number, int64_t value) {
 }
 
 int64_t GadgetGetValue(int64_t number) {
-  return OnUiThread([&]() -> int64_t {
-    GadgetRecord* record = Find(number);
-    if (!record) return 0;
+  return WithFound<int64_t>(Find, number, 0, [](GadgetRecord* record) -> int64_t {
     if (record->kind == kKindProgressBar) return record->busy ? -1 : record->value;
     if (record->kind == kKindReportList) return PlatformListFirstSelected(record->handle);
     return 0;
@@ -273,9 +265,7 @@ int64_t GadgetGetValue(int64_t number) {
 }
 
 void GadgetSetProperty(int64_t number, int64_t property, int64_t value) {
-  OnUiThread([&] {
-    GadgetRecord* record = FindKind(number, kKindProgressBar);
-    if (!record) return;
+  WithFound(FindProgressBar, number, [&](GadgetRecord* record) {
     if (property == kProgressMinimum) record->minimum = static_cast<int32_t>(value);
     if (property == kProgressMaximum) record->maximum = static_cast<int32_t>(value);
     ProgramChange quiet;
@@ -284,9 +274,7 @@ void GadgetSetProperty(int64_t number, int64_t property, int64_t value) {
 }
 
 int64_t GadgetGetProperty(int64_t number, int64_t property) {
-  return OnUiThread([&]() -> int64_t {
-    GadgetRecord* record = FindKind(number, kKindProgressBar);
-    if (!record) return 0;
+  return WithFound<int64_t>(FindProgressBar, number, 0, [&](GadgetRecord* record) -> int64_t {
     if (property == kProgressMinimum) return record->minimum;
     if (property == kProgressMaximum) return record->maximum;
     return 0;
@@ -294,22 +282,18 @@ int64_t GadgetGetProperty(int64_t number, int64_t property) {
 }
 
 void GadgetSetDisabled(int64_t number, int64_t disabled) {
-  OnUiThread([&] {
-    if (GadgetRecord* record = Find(number)) PlatformSetEnabled(record->handle, !disabled);
-  });
+  WithFound(Find, number,
+            [&](GadgetRecord* record) { PlatformSetEnabled(record->handle, !disabled); });
 }
 
 int64_t GadgetIsDisabled(int64_t number) {
-  return OnUiThread([&]() -> int64_t {
-    GadgetRecord* record = Find(number);
-    return record && !PlatformIsEnabled(record->handle) ? 1 : 0;
+  return WithFound<int64_t>(Find, number, 0, [](GadgetRecord* record) -> int64_t {
+    return PlatformIsEnabled(record->handle) ? 0 : 1;
   });
 }
 
 void GadgetMove(int64_t number, int64_t x, int64_t y, int64_t width, int64_t height) {
-  OnUiThread([&] {
-    GadgetRecord* record = Find(number);
-    if (!record) return;
+  WithFound(Find, number, [&](GadgetRecord* record) {
     PlatformRect now = PlatformGetGeometry(record->handle);
     auto keep = [](int64_t value, int64_t old) { return value == kKeepValue ? old : value; };
     PlatformSetGeometry(record->handle, {keep(x, now.x), keep(y, now.y), keep(width, now.width),
@@ -319,10 +303,8 @@ void GadgetMove(int64_t number, int64_t x, int64_t y, int64_t width, int64_t hei
 
 namespace {
 PlatformRect GeometryOf(int64_t number) {
-  return OnUiThread([&]() -> PlatformRect {
-    GadgetRecord* record = Find(number);
-    return record ? PlatformGetGeometry(record->handle) : PlatformRect{};
-  });
+  return WithFound(Find, number, PlatformRect{},
+                   [](GadgetRecord* record) { return PlatformGetGeometry(record->handle); });
 }
 }  // namespace
 
@@ -339,9 +321,7 @@ int64_t GadgetFocused() {
 }
 
 void GadgetSetFocus(int64_t number) {
-  OnUiThread([&] {
-    if (GadgetRecord* record = Find(number)) PlatformSetFocus(record->handle);
-  });
+  WithFound(Find, number, [](GadgetRecord* record) { PlatformSetFocus(record->handle); });
 }
 
 int GadgetEventBind(int64_t gadget, EventCallback callback, int64_t type) {
@@ -351,17 +331,14 @@ int GadgetEventBind(int64_t gadget, EventCallback callback, int64_t type) {
 }
 
 void GadgetSetParentHandle(int64_t gadget, int64_t platformHandle) {
-  OnUiThread([&] {
-    GadgetRecord* record = Find(gadget);
-    if (record && platformHandle != record->handle && PlatformIsWidget(platformHandle))
+  WithFound(Find, gadget, [&](GadgetRecord* record) {
+    if (platformHandle != record->handle && PlatformIsWidget(platformHandle))
       PlatformSetParent(record->handle, platformHandle);
   });
 }
 
 void GadgetSelectText(int64_t gadget, int64_t start, int64_t end) {
-  OnUiThread([&] {
-    GadgetRecord* record = FindKind(gadget, kKindTextField);
-    if (!record) return;
+  WithFound(FindTextField, gadget, [&](GadgetRecord* record) {
     int64_t length = static_cast<int64_t>(PlatformGetText(record->handle).size());
     int64_t first = std::clamp<int64_t>(start - 1, 0, length);
     int64_t last = end < 0 ? length : std::clamp<int64_t>(end, first, length);

@@ -86,9 +86,8 @@ void MenuEndSubmenu() {
 }
 
 int64_t MenuShowPopup(int64_t menu, int64_t platformWindow) {
-  return OnUiThread([&]() -> int64_t {
-    MenuRecord* record = Find(menu);
-    if (!record || PlatformWindowNumberOf(platformWindow) < 0) return -1;
+  return WithFound<int64_t>(Find, menu, -1, [&](MenuRecord* record) -> int64_t {
+    if (PlatformWindowNumberOf(platformWindow) < 0) return -1;
     return PlatformMenuShow(record->handle, platformWindow);
   });
 }

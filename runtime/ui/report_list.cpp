@@ -12,17 +12,14 @@ namespace {
 // Runs `work(handle, rows)` on the UI thread for a report list, or returns `none`.
 template <class Result, class Work>
 Result WithList(int64_t number, Result none, Work work) {
-  return OnUiThread([&]() -> Result {
-    ListGadget list = GadgetFindList(number);
-    return list.rows ? work(list.handle, *list.rows) : none;
-  });
+  return WithFound(GadgetFindList, number, none,
+                   [&](ListGadget list) { return work(list.handle, *list.rows); });
 }
 
+// The same for changes made by the program, which raise no events.
 template <class Work>
 void ChangeList(int64_t number, Work work) {
-  OnUiThread([&] {
-    ListGadget list = GadgetFindList(number);
-    if (!list.rows) return;
+  WithFound(GadgetFindList, number, [&](ListGadget list) {
     ProgramChange quiet;
     work(list.handle, *list.rows);
   });

@@ -67,17 +67,15 @@ void StatusbarAddField(int64_t width) {
 }
 
 void StatusbarSetText(int64_t number, int64_t field, const Text& text, int64_t flags) {
-  OnUiThread([&] {
-    StatusbarRecord* record = Find(number);
-    if (record && field >= 0 && field < static_cast<int64_t>(record->widths.size()))
+  WithFound(Find, number, [&](StatusbarRecord* record) {
+    if (field >= 0 && field < static_cast<int64_t>(record->widths.size()))
       PlatformStatusbarSetText(record->handle, field, text, flags);
   });
 }
 
 Text StatusbarGetText(int64_t number, int64_t field) {
-  return OnUiThread([&]() -> Text {
-    StatusbarRecord* record = Find(number);
-    return record ? PlatformStatusbarGetText(record->handle, field) : Text();
+  return WithFound(Find, number, Text(), [&](StatusbarRecord* record) {
+    return PlatformStatusbarGetText(record->handle, field);
   });
 }
 
@@ -88,9 +86,8 @@ int64_t StatusbarFieldCount(int64_t number) {
 
 namespace {
 PlatformRect FieldRect(int64_t number, int64_t field) {
-  return OnUiThread([&]() -> PlatformRect {
-    StatusbarRecord* record = Find(number);
-    return record ? PlatformStatusbarFieldRect(record->handle, field) : PlatformRect{};
+  return WithFound(Find, number, PlatformRect{}, [&](StatusbarRecord* record) {
+    return PlatformStatusbarFieldRect(record->handle, field);
   });
 }
 }  // namespace
@@ -101,9 +98,8 @@ int64_t StatusbarGetFieldWidth(int64_t number, int64_t field) {
 }
 
 int64_t StatusbarGetHeight(int64_t number) {
-  return OnUiThread([&]() -> int64_t {
-    StatusbarRecord* record = Find(number);
-    return record ? PlatformGetGeometry(record->handle).height : 0;
+  return WithFound<int64_t>(Find, number, 0, [](StatusbarRecord* record) {
+    return PlatformGetGeometry(record->handle).height;
   });
 }
 

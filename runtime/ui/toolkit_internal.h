@@ -25,6 +25,24 @@ auto OnUiThread(Work work) -> decltype(work()) {
   }
 }
 
+// The toolkit's calls on numbered objects: on the UI thread, `find(number)` looks the
+// object up (a record, or a handle), and `work(found)` runs only when it found one, so
+// that the object cannot go between lookup and work. Without one the result is `none`.
+template <class Result, class Find, class Work>
+Result WithFound(Find find, int64_t number, Result none, Work work) {
+  return OnUiThread([&]() -> Result {
+    auto found = find(number);
+    return found ? work(found) : none;
+  });
+}
+
+template <class Find, class Work>
+void WithFound(Find find, int64_t number, Work work) {
+  OnUiThread([&] {
+    if (auto found = find(number)) work(found);
+  });
+}
+
 // ---- Table chores: call on the UI thread
 
 // The release routine of such a table: the record stops being live before its platform
@@ -73,6 +91,7 @@ struct ProgramChange {
 struct ListGadget {
   int64_t handle = 0;
   ListRows* rows = nullptr;
+  explicit operator bool() const { return rows != nullptr; }
 };
 // On the UI thread: the list gadget of that number; rows null for other gadgets.
 ListGadget GadgetFindList(int64_t gadget);

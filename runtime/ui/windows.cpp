@@ -133,11 +133,9 @@ int64_t WindowCreate(int64_t number, int64_t x, int64_t y, int64_t innerWidth, i
 }
 
 void WindowClose(int64_t number) {
-  OnUiThread([&] {
-    if (Find(number)) {
-      ReleaseWindow(number);
-      table->Release(number);
-    }
+  WithFound(Find, number, [&](WindowRecord*) {
+    ReleaseWindow(number);
+    table->Release(number);
   });
 }
 
@@ -147,16 +145,14 @@ int64_t WindowGetHandle(int64_t number) {
 }
 
 int64_t WindowGetInnerWidth(int64_t number) {
-  return OnUiThread([&]() -> int64_t {
-    WindowRecord* record = Find(number);
-    return record ? PlatformGetGeometry(record->handle).width : 0;
+  return WithFound<int64_t>(Find, number, 0, [](WindowRecord* record) {
+    return PlatformGetGeometry(record->handle).width;
   });
 }
 
 int64_t WindowGetInnerHeight(int64_t number) {
-  return OnUiThread([&]() -> int64_t {
-    WindowRecord* record = Find(number);
-    return record ? PlatformGetGeometry(record->handle).height : 0;
+  return WithFound<int64_t>(Find, number, 0, [](WindowRecord* record) {
+    return PlatformGetGeometry(record->handle).height;
   });
 }
 
@@ -166,9 +162,7 @@ void WindowMove(int64_t number, int64_t x, int64_t y, int64_t innerWidth, int64_
 
 void WindowSetSizeLimits(int64_t number, int64_t minWidth, int64_t minHeight, int64_t maxWidth,
                          int64_t maxHeight) {
-  OnUiThread([&] {
-    WindowRecord* record = Find(number);
-    if (!record) return;
+  WithFound(Find, number, [&](WindowRecord* record) {
     record->minWidth = StoredLimit(minWidth, record->minWidth);
     record->minHeight = StoredLimit(minHeight, record->minHeight);
     record->maxWidth = StoredLimit(maxWidth, record->maxWidth);
@@ -190,9 +184,7 @@ int64_t WindowGetClipErase(int64_t number) {
 }
 
 void WindowSetHidden(int64_t number, int64_t hidden, int64_t flags) {
-  OnUiThread([&] {
-    WindowRecord* record = Find(number);
-    if (!record) return;
+  WithFound(Find, number, [&](WindowRecord* record) {
     if (hidden) {
       PlatformWindowHide(record->handle);
       return;
@@ -204,22 +196,19 @@ void WindowSetHidden(int64_t number, int64_t hidden, int64_t flags) {
 }
 
 int64_t WindowIsHidden(int64_t number) {
-  return OnUiThread([&]() -> int64_t {
-    WindowRecord* record = Find(number);
-    return record && PlatformWindowIsHidden(record->handle) ? 1 : 0;
+  return WithFound<int64_t>(Find, number, 0, [](WindowRecord* record) -> int64_t {
+    return PlatformWindowIsHidden(record->handle) ? 1 : 0;
   });
 }
 
 void WindowSetDisabled(int64_t number, int64_t disabled) {
-  OnUiThread([&] {
-    if (WindowRecord* record = Find(number)) PlatformSetEnabled(record->handle, !disabled);
-  });
+  WithFound(Find, number,
+            [&](WindowRecord* record) { PlatformSetEnabled(record->handle, !disabled); });
 }
 
 int64_t WindowIsDisabled(int64_t number) {
-  return OnUiThread([&]() -> int64_t {
-    WindowRecord* record = Find(number);
-    return record && !PlatformIsEnabled(record->handle) ? 1 : 0;
+  return WithFound<int64_t>(Find, number, 0, [](WindowRecord* record) -> int64_t {
+    return PlatformIsEnabled(record->handle) ? 0 : 1;
   });
 }
 
@@ -232,9 +221,7 @@ void WindowSetFilter(WindowFilter filter, int64_t window) {
 }
 
 void WindowAddShortcut(int64_t window, int64_t shortcut, int64_t item) {
-  OnUiThread([&] {
-    WindowRecord* record = Find(window);
-    if (!record) return;
+  WithFound(Find, window, [&](WindowRecord* record) {
     int64_t key = shortcut & (0xFFFF | kShortcutShift | kShortcutControl | kShortcutAlt);
     auto& entries = record->shortcuts;
     auto same = std::find_if(entries.begin(), entries.end(),
