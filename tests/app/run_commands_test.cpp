@@ -1,13 +1,10 @@
-// How a download run ends: on a last entry that fails, on stop (also against a server
-// that has stalled, and with download pressed again at once), and past unchecked rows.
-#include <QAbstractItemView>
-#include <QTest>
+// The download and stop commands: stop during a run (also against a server that has
+// stalled, and with download pressed again at once), and download with nothing queued.
 #include <chrono>
 #include <thread>
 
 #include "app_state.h"
 #include "gadgets.h"
-#include "list_checkbox.h"
 #include "run_fixture.h"
 
 namespace run_test {
@@ -16,7 +13,7 @@ namespace {
 using R = TextRole;
 using namespace std::chrono_literals;
 
-class RunStopTest : public RunTest {
+class RunCommandsTest : public RunTest {
  protected:
   // A run over a stalled entry and one after it, once half of the first has arrived.
   void StartStalledRun() {
@@ -31,23 +28,7 @@ class RunStopTest : public RunTest {
   }
 };
 
-TEST_F(RunStopTest, ARunWhoseLastEntryFailsEndsWithTheFailureMessage) {
-  Start();
-  PublishPicture("good.jpg");
-  Query({PicturePath("good.jpg"), PicturePath("gone.jpg")});
-  WriteFlags({2, 2});
-  Command(kMenuDownload);
-  ASSERT_TRUE(WaitForRunEnd());
-  const auto rows = Rows();
-  EXPECT_EQ(rows[0][kColumnStatus], T(R::StatusTextDone));
-  EXPECT_EQ(rows[1][kColumnStatus], T(R::StatusTextFailed));
-  EXPECT_EQ(StatusColour(1), kColourRed);
-  EXPECT_EQ(app_.StatusText(), T(R::EntryFailedMessage));
-  EXPECT_EQ(Enabled(), (std::vector<int>{1, 1, 0, 1, 1, 1}));
-  EXPECT_EQ(app_.OnUiValue<int64_t>([] { return DownloadActive.load(); }), 0);
-}
-
-TEST_F(RunStopTest, StopDuringAStalledFetchQueuesTheRowAgainWithinASecond) {
+TEST_F(RunCommandsTest, StopDuringAStalledFetchQueuesTheRowAgainWithinASecond) {
   ASSERT_NO_FATAL_FAILURE(StartStalledRun());
   const auto stopped = std::chrono::steady_clock::now();
   Command(kMenuStop);
@@ -71,7 +52,7 @@ TEST_F(RunStopTest, StopDuringAStalledFetchQueuesTheRowAgainWithinASecond) {
   EXPECT_EQ(SavedFiles(), (std::vector<std::string>{"Run_next.jpg", "Run_slow.jpg"}));
 }
 
-TEST_F(RunStopTest, DownloadPressedRightAfterStopWaitsForTheStoppedEntry) {
+TEST_F(RunCommandsTest, DownloadPressedRightAfterStopWaitsForTheStoppedEntry) {
   ASSERT_NO_FATAL_FAILURE(StartStalledRun());
   // The stopped worker has not ended yet when download is pressed again.
   Command(kMenuStop);
@@ -83,7 +64,7 @@ TEST_F(RunStopTest, DownloadPressedRightAfterStopWaitsForTheStoppedEntry) {
   EXPECT_TRUE(SavedFiles().empty());
 }
 
-TEST_F(RunStopTest, StopDuringAStalledHeaderRequestEndsTheEntryAndHoldsDownloadUntilThen) {
+TEST_F(RunCommandsTest, StopDuringAStalledHeaderRequestEndsTheEntryAndHoldsDownloadUntilThen) {
   Start();
   server_.Handle(PicturePath("quiet.jpg"), [this](const httplib::Request& request, httplib::Response& response) {
     for (int waited = 0; request.method == "HEAD" && !released_ && waited < 20000; waited += 10)
@@ -105,45 +86,7 @@ TEST_F(RunStopTest, StopDuringAStalledHeaderRequestEndsTheEntryAndHoldsDownloadU
   EXPECT_EQ(server_.Hits(PicturePath("quiet.jpg")), 1);  // no fetch after the stop
 }
 
-TEST_F(RunStopTest, UncheckedQueuedRowsAreSkipped) {
-  Start();
-  for (const char* name : {"one.jpg", "two.jpg", "three.jpg"}) PublishPicture(name, 200, 150);
-  Query({PicturePath("one.jpg"), PicturePath("two.jpg"), PicturePath("three.jpg")});
-  WriteFlags({2, 1, 2});
-  Command(kMenuDownload);
-  ASSERT_TRUE(WaitForRunEnd());
-  const auto rows = Rows();
-  EXPECT_EQ(rows[0][kColumnStatus], T(R::StatusTextDone));
-  EXPECT_EQ(rows[1][kColumnStatus], T(R::StatusTextQueued));
-  EXPECT_EQ(rows[1][kColumnSize], T(R::SizePlaceholder));
-  EXPECT_EQ(rows[2][kColumnStatus], T(R::StatusTextDone));
-  EXPECT_EQ(server_.Hits(PicturePath("two.jpg")), 0);
-  EXPECT_EQ(SavedFiles(), (std::vector<std::string>{"Run_one.jpg", "Run_three.jpg"}));
-  EXPECT_EQ(app_.StatusText(), T(R::RunFinishedMessage));
-}
-
-TEST_F(RunStopTest, ARowCheckedAboveTheRunDuringItIsStillFetched) {
-  Start();
-  PublishPicture("above.jpg", 200, 150);
-  PublishGatedPicture("held.jpg");
-  PublishPicture("below.jpg", 200, 150);
-  Query({PicturePath("above.jpg"), PicturePath("held.jpg"), PicturePath("below.jpg")});
-  WriteFlags({1, 2, 2});  // the first row only selected
-  Command(kMenuDownload);
-  ASSERT_TRUE(WaitForStatus(1, R::StatusTextDownloading));
-  // A selected row's checkbox may change during a run; the run's scans must see it.
-  app_.OnUi([] {
-    QWidget* view = AppRun::Gadget(kItemList);
-    QTest::mouseClick(qobject_cast<QAbstractItemView*>(view)->viewport(), Qt::LeftButton, {},
-                      ListCheckboxRect(kItemList, 0).center());
-  });
-  Release();
-  ASSERT_TRUE(WaitForRunEnd());
-  for (const auto& row : Rows()) EXPECT_EQ(row[kColumnStatus], T(R::StatusTextDone));
-  EXPECT_EQ(SavedFiles().size(), 3u);
-}
-
-TEST_F(RunStopTest, DownloadWithNothingQueuedOnlyResetsTheBatchBar) {
+TEST_F(RunCommandsTest, DownloadWithNothingQueuedOnlyResetsTheBatchBar) {
   Start();
   PublishPicture("one.jpg", 200, 150);
   Query({PicturePath("one.jpg")});

@@ -1,16 +1,73 @@
-// Remote sizes end to end: the size of one entry, the totals of the selected and of all
-// rows with their message forms, cancelling with Escape, redirects and lower-case
-// header names.
+// Remote sizes: how sizes and counts are shown, and end to end the size of one entry,
+// the totals of the selected and of all rows with their message forms, cancelling with
+// Escape, redirects and lower-case header names.
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QTest>
+#include <string>
 #include <thread>
 
 #include "app_state.h"
 #include "gadgets.h"
 #include "report_list.h"
 #include "run_fixture.h"
+#include "size_query.h"
+#include "texts.h"
 #include "windows.h"
+
+namespace {
+
+class SizeTextTest : public ::testing::Test {
+ protected:
+  void SetUp() override { TextsLoad(TextTable::BuiltIn()); }
+
+  // The n-th unit name (1 = bytes) joined to a value as the program shows it.
+  static Text Shown(const char16_t* value, int64_t unit) {
+    return Text(value) + T(TextRole::UnitSeparator) +
+           TextField(T(TextRole::UnitList), unit, T(TextRole::UnitListSeparator));
+  }
+  static Text Grouped(std::u16string text) {
+    return TextReplace(text, u"'", T(TextRole::GroupingSeparator));
+  }
+};
+
+TEST_F(SizeTextTest, FormatSizeChoosesUnitAndDecimalsByPowerOf1024) {
+  EXPECT_EQ(FormatSize(0, 1), Shown(u"0", 1));
+  EXPECT_EQ(FormatSize(1023, 1), Shown(u"1023", 1));
+  EXPECT_EQ(FormatSize(1024, 1), Shown(u"1.0", 2));
+  EXPECT_EQ(FormatSize(1536, 1), Shown(u"1.5", 2));
+  EXPECT_EQ(FormatSize(3000, 1), Shown(u"2.9", 2));
+  // Even powers show no decimals: 1.5 MB is rounded to whole megabytes.
+  EXPECT_EQ(FormatSize(1048576, 1), Shown(u"1", 3));
+  EXPECT_EQ(FormatSize(1572864, 1), Shown(u"2", 3));
+  EXPECT_EQ(FormatSize(5368709121, 1), Shown(u"5.0", 4));
+  EXPECT_EQ(FormatSize(int64_t{3} << 40, 1), Shown(u"3", 5));
+  EXPECT_EQ(FormatSize(int64_t{3} << 50, 1), Shown(u"3.0", 6));
+}
+
+TEST_F(SizeTextTest, FormatSizeStaysInRangeAtTheEdges) {
+  // Counts just below a power of 1024 keep the smaller unit; a floating-point logarithm
+  // would round 2^60 - 1 up to the next one.
+  EXPECT_EQ(FormatSize(1048575, 1), Shown(u"1024.0", 2));
+  EXPECT_EQ(FormatSize((int64_t{1} << 60) - 1, 1), Shown(u"1024.0", 6));
+  EXPECT_EQ(FormatSize(int64_t{1} << 60, 1), Shown(u"1", 7));
+  EXPECT_EQ(FormatSize(INT64_MAX, 1), Shown(u"8", 7));
+  EXPECT_EQ(FormatSize(-5, 1), Shown(u"-5", 1));
+  EXPECT_EQ(FormatSize(1536, 3), Shown(u"1.500", 2));
+}
+
+TEST_F(SizeTextTest, GroupDigitsSeparatesThousandsFromTheRight) {
+  EXPECT_EQ(GroupDigits(0), u"0");
+  EXPECT_EQ(GroupDigits(999), u"999");
+  EXPECT_EQ(GroupDigits(1000), Grouped(u"1'000"));
+  EXPECT_EQ(GroupDigits(65536), Grouped(u"65'536"));
+  EXPECT_EQ(GroupDigits(100000), Grouped(u"100'000"));
+  EXPECT_EQ(GroupDigits(1234567), Grouped(u"1'234'567"));
+  EXPECT_EQ(GroupDigits(INT64_MAX), Grouped(u"9'223'372'036'854'775'807"));
+  EXPECT_EQ(GroupDigits(-1234), Grouped(u"-1'234"));
+}
+
+}  // namespace
 
 namespace run_test {
 namespace {

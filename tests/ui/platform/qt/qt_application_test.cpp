@@ -1,25 +1,19 @@
-// Calls from worker threads, events posted through the Qt platform, and the modal
-// requesters (closed by the tests themselves).
+// The Qt application layer: toolkit calls from worker threads carried out on the UI
+// thread, and events posted from them through the platform's dispatcher.
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
-#include <QDir>
-#include <QFileDialog>
-#include <QMessageBox>
-#include <QTemporaryDir>
 #include <atomic>
 #include <thread>
 
 #include "gadgets.h"
 #include "report_list.h"
-#include "requesters.h"
 #include "statusbar.h"
 #include "ui_support.h"
 #include "windows.h"
 
 namespace {
 
-class WorkerTest : public testing::Test {
+class QtApplicationTest : public testing::Test {
  protected:
   void SetUp() override {
     WindowCreate(4, 0, 0, 400, 200, u"workers", 0xCF0000);
@@ -37,7 +31,7 @@ class WorkerTest : public testing::Test {
   }
 };
 
-TEST_F(WorkerTest, WorkerCallsAreCarriedOutBeforeTheyReturn) {
+TEST_F(QtApplicationTest, WorkerCallsAreCarriedOutBeforeTheyReturn) {
   std::atomic<bool> done{false};
   std::atomic<int> mismatches{0};
   std::thread worker([&] {
@@ -64,7 +58,7 @@ TEST_F(WorkerTest, WorkerCallsAreCarriedOutBeforeTheyReturn) {
   EXPECT_EQ(WindowIsDisabled(4), 1);
 }
 
-TEST_F(WorkerTest, WorkerChangesRaiseNoEventsEither) {
+TEST_F(QtApplicationTest, WorkerChangesRaiseNoEventsEither) {
   RecordEvents(kEventGadget);
   std::atomic<bool> done{false};
   std::thread worker([&] {
@@ -78,7 +72,7 @@ TEST_F(WorkerTest, WorkerChangesRaiseNoEventsEither) {
   EXPECT_EQ(CountSeen(kEventGadget, 51, kGadgetChange), 0u);
 }
 
-TEST_F(WorkerTest, PostedEventsArriveInOrderAndWakeTheWait) {
+TEST_F(QtApplicationTest, PostedEventsArriveInOrderAndWakeTheWait) {
   RecordEvents(0x10000);
   RecordEvents(0x10001);
   constexpr int kPosts = 500;
@@ -95,7 +89,7 @@ TEST_F(WorkerTest, PostedEventsArriveInOrderAndWakeTheWait) {
   }
 }
 
-TEST_F(WorkerTest, WaitWithATimeLimitReturnsWhenNothingComes) {
+TEST_F(QtApplicationTest, WaitWithATimeLimitReturnsWhenNothingComes) {
   ForgetEvents();
   EXPECT_EQ(EventWait(0), 0);
   EXPECT_EQ(EventWait(30), 0);
@@ -105,58 +99,6 @@ TEST_F(WorkerTest, WaitWithATimeLimitReturnsWhenNothingComes) {
   worker.join();
   EXPECT_EQ(got, 0x10005);
   EXPECT_EQ(EventCurrentObject(), 7);
-}
-
-TEST_F(WorkerTest, MessageBoxFromAWorkerIsAnsweredWhileTheLoopRuns) {
-  std::atomic<int64_t> answer{-1};
-  QString shownText;
-  WhenModal<QMessageBox>([&](QMessageBox* box) {
-    shownText = box->text();
-    box->button(QMessageBox::Ok)->click();
-  });
-  std::thread worker([&] { answer = ShowMessageBox(u"Sizes", u"3 entries", kMessageInformation); });
-  PumpUntil([&] { return answer.load() != -1; }, 20000);
-  worker.join();
-  EXPECT_EQ(answer, kMessageResultOk);
-  EXPECT_EQ(shownText, "3 entries");
-}
-
-TEST_F(WorkerTest, MessageBoxFlagsChooseIconAndButtons) {
-  QMessageBox::Icon icon = QMessageBox::NoIcon;
-  WhenModal<QMessageBox>([&](QMessageBox* box) {
-    icon = box->icon();
-    box->button(QMessageBox::No)->click();
-  });
-  EXPECT_EQ(ShowMessageBox(u"t", u"m", 16 | 4), 7) << "No of a Yes/No box";
-  EXPECT_EQ(icon, QMessageBox::Critical);
-  WhenModal<QMessageBox>([&](QMessageBox* box) {
-    icon = box->icon();
-    box->reject();
-  });
-  EXPECT_EQ(ShowMessageBox(u"t", u"m", kMessageWarning), kMessageResultOk)
-      << "a box with only OK answers OK when closed";
-  EXPECT_EQ(icon, QMessageBox::Warning);
-}
-
-TEST_F(WorkerTest, FolderChooserAnswersWithATrailingSeparatorOrNothing) {
-  QTemporaryDir temporary;
-  ASSERT_TRUE(temporary.isValid());
-  QString folder = temporary.path();
-  QString opened;
-  WhenModal<QFileDialog>([&](QFileDialog* dialog) {
-    opened = dialog->directory().absolutePath();
-    static_cast<QDialog*>(dialog)->accept();  // the folder it opened in
-  });
-  Text chosen = ChooseFolder(u"Folder", FromQ(folder) + u"/");
-  EXPECT_EQ(opened, folder) << "opened without the trailing separator";
-  EXPECT_EQ(chosen, FromQ(folder) + u"/");
-
-  WhenModal<QFileDialog>([&](QFileDialog* dialog) {
-    opened = dialog->directory().absolutePath();
-    dialog->reject();
-  });
-  EXPECT_EQ(ChooseFolder(u"Folder", u"/"), u"");
-  EXPECT_EQ(opened, "/") << "the root keeps its separator";
 }
 
 }  // namespace
