@@ -210,10 +210,7 @@ void GadgetFree(int64_t number) {
   });
 }
 
-int64_t GadgetGetHandle(int64_t number) {
-  GadgetRecord* record = Find(number);
-  return record ? record->handle : 0;
-}
+int64_t GadgetGetHandle(int64_t number) { return HandleIn(table.get(), number); }
 
 int64_t GadgetGetKind(int64_t number) {
   GadgetRecord* record = Find(number);

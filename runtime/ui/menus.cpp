@@ -53,10 +53,7 @@ int64_t MenuCreatePopup(int64_t number) {
   return record->handle;
 }
 
-int64_t MenuGetHandle(int64_t number) {
-  MenuRecord* record = Find(number);
-  return record ? record->handle : 0;
-}
+int64_t MenuGetHandle(int64_t number) { return HandleIn(table.get(), number); }
 
 int64_t MenuBeginSubmenu(const Text& title) {
   if (!building || !PlatformIsUiThread()) return 0;

@@ -103,7 +103,4 @@ int64_t StatusbarGetHeight(int64_t number) {
   });
 }
 
-int64_t StatusbarGetHandle(int64_t number) {
-  StatusbarRecord* record = Find(number);
-  return record ? record->handle : 0;
-}
+int64_t StatusbarGetHandle(int64_t number) { return HandleIn(table.get(), number); }

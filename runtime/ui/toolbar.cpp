@@ -155,10 +155,7 @@ int64_t ToolbarGetHeight(int64_t number) {
   });
 }
 
-int64_t ToolbarGetHandle(int64_t number) {
-  ToolbarRecord* record = Find(number);
-  return record ? record->handle : 0;
-}
+int64_t ToolbarGetHandle(int64_t number) { return HandleIn(table.get(), number); }
 
 void ToolbarInvalidate(int64_t number) {
   WithFound(Find, number, [](ToolbarRecord* record) { PlatformRepaint(record->handle); });

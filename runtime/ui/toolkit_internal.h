@@ -56,6 +56,14 @@ void ReleasePlatformObject(ObjectTable<Record>* table, int64_t number) {
   PlatformDestroy(handle);
 }
 
+// The platform handle a record holds, 0 for a number not in use. Any thread: the handle
+// is set once when the record is made.
+template <class Record>
+int64_t HandleIn(ObjectTable<Record>* table, int64_t number) {
+  Record* record = table ? table->Get(number) : nullptr;
+  return record ? record->handle : 0;
+}
+
 // Calls close(number) for every live number, outside the table's lock (closing may take
 // other locks, such as the event lock).
 template <class Record, class Close>

@@ -139,10 +139,7 @@ void WindowClose(int64_t number) {
   });
 }
 
-int64_t WindowGetHandle(int64_t number) {
-  WindowRecord* record = Find(number);
-  return record ? record->handle : 0;
-}
+int64_t WindowGetHandle(int64_t number) { return HandleIn(table.get(), number); }
 
 int64_t WindowGetInnerWidth(int64_t number) {
   return WithFound<int64_t>(Find, number, 0, [](WindowRecord* record) {
