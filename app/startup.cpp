@@ -17,7 +17,6 @@
 #include "main_window.h"
 #include "menus.h"
 #include "network.h"
-#include "platform/platform.h"
 #include "program.h"
 #include "requesters.h"
 #include "run_commands.h"
@@ -156,7 +155,7 @@ int AppMain(int argc, char** argv, const TextTable& texts) {
   ImageRegisterJpeg();
   FontLoad(kMarkFont, T(R::FontFace), kMarkFontPoints, kFontBold);
   ProgramFolder = PathOfFile(ProgramFilePath());
-  const auto [pictures, home] = PlatformUserFolders();
+  const auto [pictures, home] = UserFolders();
   DownloadFolder = StartDownloadFolder(ProgramFolder, pictures, home);
   DownloadActive = 0;
   StopRequested = 0;

@@ -13,7 +13,7 @@
 #include "fonts.h"
 #include "images.h"
 #include "picture_mark.h"
-#include "platform/qt_font.h"
+#include "platform/text_render.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ std::vector<uint8_t> SyntheticBmp() {
 struct Setup {
   std::vector<uint8_t> jpeg;
   Setup() {
-    QtFontEnsureApplication();
+    PlatformTextStart();
     FontServiceInit();
     ImageServiceInit();
     ImageRegisterJpeg();

@@ -9,7 +9,7 @@
 #include "images.h"
 #include "job_clock.h"
 #include "picture_mark.h"
-#include "platform/qt_font.h"
+#include "platform/text_render.h"
 #include "texts.h"
 
 namespace {
@@ -23,7 +23,7 @@ constexpr uint32_t kRed = 0x0000FF;
 
 int main(int argc, char** argv) {
   if (argc != 4) return JobFailed(argv[0], "usage: IN.jpg OUT.jpg QUALITY");
-  if (!QtFontEnsureApplication()) return JobFailed(argv[0], "no GUI platform to draw text with");
+  if (!PlatformTextStart()) return JobFailed(argv[0], "no GUI platform to draw text with");
   TextsLoad(TextTable::BuiltIn());
   FontServiceInit();
   ImageServiceInit();

@@ -6,7 +6,7 @@
 
 #include "fonts.h"
 #include "per_thread.h"
-#include "platform/qt_text_render.h"
+#include "platform/text_render.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "object_table.h"
-#include "platform/qt_font.h"
+#include "platform/text_render.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ std::atomic<int64_t> screenDpi{96};
 
 void FontServiceInit() {
   if (fonts) FontFree(kDynamicNumber);
-  screenDpi = QtFontScreenDpi();
+  screenDpi = PlatformFontScreenDpi();
   fonts = std::make_unique<FontTable>(kTableGrowth, nullptr);
 }
 
@@ -37,7 +37,7 @@ void FontServiceEnd() {
 int64_t FontLoad(int64_t number, const Text& face, int64_t points, int64_t flags) {
   if (!fonts || face.empty() || points < 1 || points > kMostPoints) return 0;
   auto description = std::make_unique<FontSpec>();
-  if (!QtFontResolve(face, description->face)) return 0;
+  if (!PlatformFontResolve(face, description->face)) return 0;
   int64_t dpi = screenDpi;
   description->pixelHeight = (points * dpi + 36) / 72;
   description->flags = flags;

@@ -8,21 +8,8 @@
 // GUI application must exist); FontGetHandle and FontDescribe on any thread.
 #include <cstdint>
 
+#include "platform/platform_values.h"  // FontLoad flags, FontSpec
 #include "text.h"
-
-// FontLoad flags.
-constexpr int64_t kFontUnderline = 4;
-constexpr int64_t kFontStrikeOut = 8;
-constexpr int64_t kFontHighQuality = 16;
-constexpr int64_t kFontBold = 0x100;
-constexpr int64_t kFontItalic = 0x200;
-
-// What a font handle stands for; `face` is the installed family actually used.
-struct FontSpec {
-  Text face;
-  int64_t pixelHeight = 0;
-  int64_t flags = 0;
-};
 
 // Asks the screen for its vertical pixels per inch and sets up the table.
 void FontServiceInit();

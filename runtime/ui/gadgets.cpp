@@ -4,10 +4,11 @@
 #include <memory>
 #include <vector>
 
+#include "list_rows.h"
 #include "per_thread.h"
 #include "platform/platform.h"
-#include "service_table.h"
 #include "report_list.h"
+#include "toolkit_internal.h"
 #include "windows.h"
 
 namespace {
@@ -19,6 +20,7 @@ struct GadgetRecord {
   // Progress bars: the range and position, and the busy display.
   int64_t minimum = 0, maximum = 100, value = 0;
   bool busy = false;
+  std::unique_ptr<ListRows> rows;  // report lists: what their view shows
 };
 
 // The thread's gadget container: the window made last, or the panel opened last.
@@ -41,10 +43,21 @@ GadgetRecord* FindKind(int64_t number, int64_t kind) {
   return record && record->kind == kind ? record : nullptr;
 }
 
+GadgetRecord* FindProgressBar(int64_t number) { return FindKind(number, kKindProgressBar); }
+GadgetRecord* FindTextField(int64_t number) { return FindKind(number, kKindTextField); }
+
 void ReleaseGadget(int64_t number) {
   if (!Find(number)) return;
   EventDropQueued(kEventGadget, -1, number, -1);
   ReleasePlatformObject(table.get(), number);
+}
+
+// The platform destroyed the gadget (its record may already be gone, or hold a newer one).
+void Forget(int64_t gadget, int64_t handle) {
+  GadgetRecord* record = Find(gadget);
+  if (!record || record->handle != handle) return;
+  EventDropQueued(kEventGadget, -1, gadget, -1);
+  table->Release(gadget);
 }
 
 template <class Make>
@@ -59,7 +72,7 @@ int64_t Create(int64_t number, int64_t kind, const PlatformRect& rect, Make make
   // A dynamic gadget is known by the table's handle of its record.
   bool dynamic = number == kDynamicNumber;
   int64_t id = dynamic ? ObjectTable<GadgetRecord>::HandleOf(record) : number;
-  int64_t handle = make(parent, mine.window, id);
+  int64_t handle = make(parent, mine.window, id, [id](int64_t widget) { Forget(id, widget); });
   if (!handle) {
     table->Release(id);
     return 0;
@@ -115,34 +128,34 @@ void GadgetSetContainerWindow(int64_t window, int64_t handle) {
 int64_t GadgetCreateTextField(int64_t number, int64_t x, int64_t y, int64_t width, int64_t height,
                               const Text& text, int64_t flags) {
   return Create(number, kKindTextField, {x, y, width, height},
-                [&](int64_t parent, int64_t window, int64_t id) {
+                [&](int64_t parent, int64_t window, int64_t id, const PlatformGone& gone) {
                   return PlatformTextFieldCreate(parent, id, window, text,
                                                  (flags & kTextFieldReadOnly) != 0,
-                                                 !(flags & kTextFieldNoBorder));
+                                                 !(flags & kTextFieldNoBorder), gone);
                 });
 }
 
 int64_t GadgetCreateButton(int64_t number, int64_t x, int64_t y, int64_t width, int64_t height,
                            const Text& text, int64_t flags) {
   return Create(number, kKindButton, {x, y, width, height},
-                [&](int64_t parent, int64_t window, int64_t id) {
-                  return PlatformButtonCreate(parent, id, window, text);
+                [&](int64_t parent, int64_t window, int64_t id, const PlatformGone& gone) {
+                  return PlatformButtonCreate(parent, id, window, text, gone);
                 });
 }
 
 int64_t GadgetCreateFrame(int64_t number, int64_t x, int64_t y, int64_t width, int64_t height,
                           const Text& text, int64_t flags) {
   return Create(number, kKindFrame, {x, y, width, height},
-                [&](int64_t parent, int64_t window, int64_t id) {
-                  return PlatformFrameCreate(parent, id, window, text, flags);
+                [&](int64_t parent, int64_t window, int64_t id, const PlatformGone& gone) {
+                  return PlatformFrameCreate(parent, id, window, text, flags, gone);
                 });
 }
 
 int64_t GadgetCreatePanel(int64_t number, int64_t x, int64_t y, int64_t width, int64_t height,
                           int64_t flags) {
   int64_t result = Create(number, kKindPanel, {x, y, width, height},
-                          [&](int64_t parent, int64_t window, int64_t id) {
-                            return PlatformPanelCreate(parent, id, window, flags);
+                          [&](int64_t parent, int64_t window, int64_t id, const PlatformGone& gone) {
+                            return PlatformPanelCreate(parent, id, window, flags, gone);
                           });
   if (result)
     containers->Get().panels.push_back(number == kDynamicNumber ? GadgetGetHandle(result) : result);
@@ -158,8 +171,8 @@ void GadgetEndPanel() {
 int64_t GadgetCreateProgressBar(int64_t number, int64_t x, int64_t y, int64_t width, int64_t height,
                                 int64_t minimum, int64_t maximum, int64_t flags) {
   int64_t result = Create(number, kKindProgressBar, {x, y, width, height},
-                          [&](int64_t parent, int64_t window, int64_t id) {
-                            return PlatformProgressCreate(parent, id, window);
+                          [&](int64_t parent, int64_t window, int64_t id, const PlatformGone& gone) {
+                            return PlatformProgressCreate(parent, id, window, gone);
                           });
   int64_t id = number == kDynamicNumber ? result : number;
   if (GadgetRecord* record = result ? Find(id) : nullptr) {
@@ -174,69 +187,66 @@ int64_t GadgetCreateProgressBar(int64_t number, int64_t x, int64_t y, int64_t wi
 int64_t GadgetCreateReportList(int64_t number, int64_t x, int64_t y, int64_t width, int64_t height,
                                const Text& firstColumnTitle, int64_t firstColumnWidth,
                                int64_t flags) {
-  return Create(number, kKindReportList, {x, y, width, height},
-                [&](int64_t parent, int64_t window, int64_t id) {
-                  return PlatformListCreate(parent, id, window, firstColumnTitle, firstColumnWidth,
-                                            flags);
-                });
+  auto rows = std::make_unique<ListRows>();
+  int64_t result = Create(
+      number, kKindReportList, {x, y, width, height},
+      [&](int64_t parent, int64_t window, int64_t id, const PlatformGone& gone) {
+        auto filter = [window](int64_t platformWindow, uint32_t message, uint64_t wParam,
+                               int64_t lParam) {
+          return WindowRunFilter(window, platformWindow, message, wParam, lParam);
+        };
+        return PlatformListCreate(parent, id, window, firstColumnTitle, firstColumnWidth, flags,
+                                  *rows, filter, gone);
+      });
+  if (GadgetRecord* record = result ? Find(number == kDynamicNumber ? result : number) : nullptr)
+    record->rows = std::move(rows);
+  return result;
 }
 
 void GadgetFree(int64_t number) {
-  OnUiThread([&] {
-    if (!Find(number)) return;
+  WithFound(Find, number, [&](GadgetRecord*) {
     ReleaseGadget(number);
     table->Release(number);
   });
 }
 
-int64_t GadgetGetHandle(int64_t number) {
-  GadgetRecord* record = Find(number);
-  return record ? record->handle : 0;
-}
+int64_t GadgetGetHandle(int64_t number) { return HandleIn(table.get(), number); }
 
 int64_t GadgetGetKind(int64_t number) {
   GadgetRecord* record = Find(number);
   return record ? record->kind : 0;
 }
 
-int64_t GadgetListHandle(int64_t gadget) {
+ListGadget GadgetFindList(int64_t gadget) {
   GadgetRecord* record = FindKind(gadget, kKindReportList);
-  return record ? record->handle : 0;
+  return record ? ListGadget{record->handle, record->rows.get()} : ListGadget{};
 }
 
 void GadgetSetTip(int64_t number, const Text& text) {
-  OnUiThread([&] {
-    if (GadgetRecord* record = Find(number)) PlatformSetToolTip(record->handle, text);
-  });
+  WithFound(Find, number, [&](GadgetRecord* record) { PlatformSetToolTip(record->handle, text); });
 }
 
 Text GadgetGetTip(int64_t number) {
-  return OnUiThread([&]() -> Text {
-    GadgetRecord* record = Find(number);
-    return record ? PlatformGetToolTip(record->handle) : Text();
-  });
+  return WithFound(Find, number, Text(),
+                   [](GadgetRecord* record) { return PlatformGetToolTip(record->handle); });
 }
 
 void GadgetSetText(int64_t number, const Text& text) {
-  OnUiThread([&] {
-    GadgetRecord* record = Find(number);
-    if (!record || !HasText(record->kind)) return;
+  WithFound(Find, number, [&](GadgetRecord* record) {
+    if (!HasText(record->kind)) return;
     ProgramChange quiet;
     PlatformSetText(record->handle, text);
   });
 }
 
 Text GadgetGetText(int64_t number) {
-  return OnUiThread([&]() -> Text {
-    GadgetRecord* record = Find(number);
-    return record && HasText(record->kind) ? PlatformGetText(record->handle) : Text();
+  return WithFound(Find, number, Text(), [](GadgetRecord* record) {
+    return HasText(record->kind) ? PlatformGetText(record->handle) : Text();
   });
 }
 
 void GadgetSetValue(int64_t number, int64_t value) {
-  OnUiThread([&] {
-    GadgetRecord* record = Find(number);
-    if (!record) return;
+  WithFound(Find, number, [&](GadgetRecord* record) {
     ProgramChange quiet;
     if (record->kind == kKindProgressBar) SetProgressValue(*record, value);
     if (record->kind == kKindReportList) PlatformListSelectOnly(record->handle, value);
@@ -244,9 +254,7 @@ void GadgetSetValue(int64_t number, int64_t value) {
 }
 
 int64_t GadgetGetValue(int64_t number) {
-  return OnUiThread([&]() -> int64_t {
-    GadgetRecord* record = Find(number);
-    if (!record) return 0;
+  return WithFound<int64_t>(Find, number, 0, [](GadgetRecord* record) -> int64_t {
     if (record->kind == kKindProgressBar) return record->busy ? -1 : record->value;
     if (record->kind == kKindReportList) return PlatformListFirstSelected(record->handle);
     return 0;
@@ -254,9 +262,7 @@ int64_t GadgetGetValue(int64_t number) {
 }
 
 void GadgetSetProperty(int64_t number, int64_t property, int64_t value) {
-  OnUiThread([&] {
-    GadgetRecord* record = FindKind(number, kKindProgressBar);
-    if (!record) return;
+  WithFound(FindProgressBar, number, [&](GadgetRecord* record) {
     if (property == kProgressMinimum) record->minimum = static_cast<int32_t>(value);
     if (property == kProgressMaximum) record->maximum = static_cast<int32_t>(value);
     ProgramChange quiet;
@@ -265,9 +271,7 @@ void GadgetSetProperty(int64_t number, int64_t property, int64_t value) {
 }
 
 int64_t GadgetGetProperty(int64_t number, int64_t property) {
-  return OnUiThread([&]() -> int64_t {
-    GadgetRecord* record = FindKind(number, kKindProgressBar);
-    if (!record) return 0;
+  return WithFound<int64_t>(FindProgressBar, number, 0, [&](GadgetRecord* record) -> int64_t {
     if (property == kProgressMinimum) return record->minimum;
     if (property == kProgressMaximum) return record->maximum;
     return 0;
@@ -275,22 +279,18 @@ int64_t GadgetGetProperty(int64_t number, int64_t property) {
 }
 
 void GadgetSetDisabled(int64_t number, int64_t disabled) {
-  OnUiThread([&] {
-    if (GadgetRecord* record = Find(number)) PlatformSetEnabled(record->handle, !disabled);
-  });
+  WithFound(Find, number,
+            [&](GadgetRecord* record) { PlatformSetEnabled(record->handle, !disabled); });
 }
 
 int64_t GadgetIsDisabled(int64_t number) {
-  return OnUiThread([&]() -> int64_t {
-    GadgetRecord* record = Find(number);
-    return record && !PlatformIsEnabled(record->handle) ? 1 : 0;
+  return WithFound<int64_t>(Find, number, 0, [](GadgetRecord* record) -> int64_t {
+    return PlatformIsEnabled(record->handle) ? 0 : 1;
   });
 }
 
 void GadgetMove(int64_t number, int64_t x, int64_t y, int64_t width, int64_t height) {
-  OnUiThread([&] {
-    GadgetRecord* record = Find(number);
-    if (!record) return;
+  WithFound(Find, number, [&](GadgetRecord* record) {
     PlatformRect now = PlatformGetGeometry(record->handle);
     auto keep = [](int64_t value, int64_t old) { return value == kKeepValue ? old : value; };
     PlatformSetGeometry(record->handle, {keep(x, now.x), keep(y, now.y), keep(width, now.width),
@@ -300,10 +300,8 @@ void GadgetMove(int64_t number, int64_t x, int64_t y, int64_t width, int64_t hei
 
 namespace {
 PlatformRect GeometryOf(int64_t number) {
-  return OnUiThread([&]() -> PlatformRect {
-    GadgetRecord* record = Find(number);
-    return record ? PlatformGetGeometry(record->handle) : PlatformRect{};
-  });
+  return WithFound(Find, number, PlatformRect{},
+                   [](GadgetRecord* record) { return PlatformGetGeometry(record->handle); });
 }
 }  // namespace
 
@@ -320,9 +318,7 @@ int64_t GadgetFocused() {
 }
 
 void GadgetSetFocus(int64_t number) {
-  OnUiThread([&] {
-    if (GadgetRecord* record = Find(number)) PlatformSetFocus(record->handle);
-  });
+  WithFound(Find, number, [](GadgetRecord* record) { PlatformSetFocus(record->handle); });
 }
 
 int GadgetEventBind(int64_t gadget, EventCallback callback, int64_t type) {
@@ -332,27 +328,17 @@ int GadgetEventBind(int64_t gadget, EventCallback callback, int64_t type) {
 }
 
 void GadgetSetParentHandle(int64_t gadget, int64_t platformHandle) {
-  OnUiThread([&] {
-    GadgetRecord* record = Find(gadget);
-    if (record && platformHandle != record->handle && PlatformIsWidget(platformHandle))
+  WithFound(Find, gadget, [&](GadgetRecord* record) {
+    if (platformHandle != record->handle && PlatformIsWidget(platformHandle))
       PlatformSetParent(record->handle, platformHandle);
   });
 }
 
 void GadgetSelectText(int64_t gadget, int64_t start, int64_t end) {
-  OnUiThread([&] {
-    GadgetRecord* record = FindKind(gadget, kKindTextField);
-    if (!record) return;
+  WithFound(FindTextField, gadget, [&](GadgetRecord* record) {
     int64_t length = static_cast<int64_t>(PlatformGetText(record->handle).size());
     int64_t first = std::clamp<int64_t>(start - 1, 0, length);
     int64_t last = end < 0 ? length : std::clamp<int64_t>(end, first, length);
     PlatformSelectText(record->handle, first, start <= 0 ? 0 : last - first);
   });
-}
-
-void GadgetForget(int64_t gadget, int64_t handle) {
-  GadgetRecord* record = Find(gadget);
-  if (!record || record->handle != handle) return;
-  EventDropQueued(kEventGadget, -1, gadget, -1);
-  table->Release(gadget);
 }

@@ -10,17 +10,8 @@
 #include <cstdint>
 
 #include "events.h"
+#include "platform/platform_values.h"  // event types, frame, panel and list flags
 #include "text.h"
-
-// Event types of 13100.
-constexpr int64_t kGadgetClicked = 0;      // button clicked; list: left click with a selected row
-constexpr int64_t kGadgetRightClick = 1;   // list
-constexpr int64_t kGadgetDoubleClick = 2;  // list
-constexpr int64_t kGadgetRightDoubleClick = 3;  // list
-constexpr int64_t kGadgetChange = 768;          // text edited; list selection or check changed
-constexpr int64_t kGadgetFocusIn = 14000;       // text field
-constexpr int64_t kGadgetFocusOut = 14001;      // text field
-constexpr int64_t kGadgetBeginDrag = 14002;     // list
 
 // Gadget kinds.
 constexpr int64_t kKindButton = 1;
@@ -33,21 +24,6 @@ constexpr int64_t kKindProgressBar = 14;
 // Text field flags.
 constexpr int64_t kTextFieldReadOnly = 0x800;
 constexpr int64_t kTextFieldNoBorder = 0x20000;
-// Frame flags: 0 group frame with caption, else a border without text.
-constexpr int64_t kFrameGroup = 0;
-constexpr int64_t kFrameSunken = 1;
-constexpr int64_t kFrameFlat = 2;  // width 2: a vertical divider line
-// Panel flags.
-constexpr int64_t kPanelSingleLine = 1;
-constexpr int64_t kPanelDoubleLine = 2;
-constexpr int64_t kPanelFlat = 4;
-constexpr int64_t kPanelSunken = 8;
-// Report list flags.
-constexpr int64_t kListCheckboxes = 1;
-constexpr int64_t kListMultiSelect = 4;
-constexpr int64_t kListThreeState = 0x40;  // with kListCheckboxes
-constexpr int64_t kListGridLines = 0x10000;
-constexpr int64_t kListFullRowSelect = 0x40000000;
 // Progress bar properties (GadgetSetProperty / GadgetGetProperty).
 constexpr int64_t kProgressMinimum = 1;
 constexpr int64_t kProgressMaximum = 2;

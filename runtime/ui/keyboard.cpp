@@ -4,6 +4,7 @@
 #include <atomic>
 
 #include "platform/platform.h"
+#include "toolkit_internal.h"
 
 namespace {
 

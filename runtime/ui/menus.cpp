@@ -5,7 +5,7 @@
 
 #include "per_thread.h"
 #include "platform/platform.h"
-#include "service_table.h"
+#include "toolkit_internal.h"
 #include "windows.h"
 
 namespace {
@@ -53,10 +53,7 @@ int64_t MenuCreatePopup(int64_t number) {
   return record->handle;
 }
 
-int64_t MenuGetHandle(int64_t number) {
-  MenuRecord* record = Find(number);
-  return record ? record->handle : 0;
-}
+int64_t MenuGetHandle(int64_t number) { return HandleIn(table.get(), number); }
 
 int64_t MenuBeginSubmenu(const Text& title) {
   if (!building || !PlatformIsUiThread()) return 0;
@@ -86,9 +83,8 @@ void MenuEndSubmenu() {
 }
 
 int64_t MenuShowPopup(int64_t menu, int64_t platformWindow) {
-  return OnUiThread([&]() -> int64_t {
-    MenuRecord* record = Find(menu);
-    if (!record || PlatformWindowNumberOf(platformWindow) < 0) return -1;
+  return WithFound<int64_t>(Find, menu, -1, [&](MenuRecord* record) -> int64_t {
+    if (PlatformWindowNumberOf(platformWindow) < 0) return -1;
     return PlatformMenuShow(record->handle, platformWindow);
   });
 }

@@ -5,27 +5,23 @@
 #include "gadgets.h"
 #include "list_rows.h"
 #include "platform/platform.h"
+#include "toolkit_internal.h"
 
 namespace {
 
 // Runs `work(handle, rows)` on the UI thread for a report list, or returns `none`.
 template <class Result, class Work>
 Result WithList(int64_t number, Result none, Work work) {
-  return OnUiThread([&]() -> Result {
-    int64_t handle = GadgetListHandle(number);
-    ListRows* rows = handle ? PlatformListRows(handle) : nullptr;
-    return rows ? work(handle, *rows) : none;
-  });
+  return WithFound(GadgetFindList, number, none,
+                   [&](ListGadget list) { return work(list.handle, *list.rows); });
 }
 
+// The same for changes made by the program, which raise no events.
 template <class Work>
 void ChangeList(int64_t number, Work work) {
-  OnUiThread([&] {
-    int64_t handle = GadgetListHandle(number);
-    ListRows* rows = handle ? PlatformListRows(handle) : nullptr;
-    if (!rows) return;
+  WithFound(GadgetFindList, number, [&](ListGadget list) {
     ProgramChange quiet;
-    work(handle, *rows);
+    work(list.handle, *list.rows);
   });
 }
 

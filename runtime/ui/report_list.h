@@ -7,14 +7,12 @@
 // on the UI thread before it returns. Changes made here raise no events.
 #include <cstdint>
 
+#include "platform/platform_values.h"  // kListColourText, kListColourBackground
 #include "text.h"
 
 constexpr int64_t kListItemSelected = 1;
 constexpr int64_t kListItemChecked = 2;
 constexpr int64_t kListItemThirdState = 4;
-
-constexpr int64_t kListColourText = 1;
-constexpr int64_t kListColourBackground = 2;
 
 // Inserts a column at `position` (-1 or beyond the last: at the end). Returns 1, or 0
 // for an unknown list.

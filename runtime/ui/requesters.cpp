@@ -1,6 +1,7 @@
 #include "requesters.h"
 
 #include "platform/platform.h"
+#include "toolkit_internal.h"
 
 int64_t ShowMessageBox(const Text& title, const Text& text, int64_t flags) {
   if (!PlatformRunning()) return 0;
@@ -16,3 +17,5 @@ Text ChooseFolder(const Text& title, const Text& initialFolder) {
   if (!chosen.empty() && chosen.back() != u'/') chosen += u'/';
   return chosen;
 }
+
+std::pair<Text, Text> UserFolders() { return PlatformUserFolders(); }

@@ -5,7 +5,7 @@
 
 #include "per_thread.h"
 #include "platform/platform.h"
-#include "service_table.h"
+#include "toolkit_internal.h"
 #include "windows.h"
 
 namespace {
@@ -23,6 +23,8 @@ StatusbarRecord* Find(int64_t number) { return table ? table->Get(number) : null
 
 void ReleaseStatusbar(int64_t number) { ReleasePlatformObject(table.get(), number); }
 
+void Forget(int64_t handle) { ForgetPlatformObject(table.get(), handle); }
+
 StatusbarRecord* FindCurrent() {
   StatusbarRecord* found = nullptr;
   if (!current || !table) return found;
@@ -34,27 +36,6 @@ StatusbarRecord* FindCurrent() {
 }
 
 }  // namespace
-
-std::vector<std::pair<int64_t, int64_t>> StatusbarLayoutFields(int64_t barWidth, int64_t grip,
-                                                               const std::vector<int64_t>& widths) {
-  int64_t fixed = 0;
-  int64_t shared = 0;
-  for (int64_t width : widths) {
-    if (width == kKeepValue)
-      ++shared;
-    else
-      fixed += width;
-  }
-  int64_t sharedWidth = shared ? (barWidth - grip - fixed) / shared : 0;
-  std::vector<std::pair<int64_t, int64_t>> fields;
-  int64_t left = 0;
-  for (int64_t width : widths) {
-    int64_t w = width == kKeepValue ? sharedWidth : width;
-    fields.emplace_back(left, w);
-    left += w;
-  }
-  return fields;
-}
 
 void StatusbarServiceInit() {
   if (!table) table = std::make_unique<ObjectTable<StatusbarRecord>>(4, ReleaseStatusbar);
@@ -72,7 +53,7 @@ int64_t StatusbarCreate(int64_t number, int64_t platformWindow) {
   if (PlatformWindowNumberOf(platformWindow) < 0) return 0;
   StatusbarRecord* record = table->Reserve(number);
   if (!record) return 0;
-  record->handle = PlatformStatusbarCreate(platformWindow);
+  record->handle = PlatformStatusbarCreate(platformWindow, Forget);
   current->Get() = record->handle;
   return record->handle;
 }
@@ -86,17 +67,15 @@ void StatusbarAddField(int64_t width) {
 }
 
 void StatusbarSetText(int64_t number, int64_t field, const Text& text, int64_t flags) {
-  OnUiThread([&] {
-    StatusbarRecord* record = Find(number);
-    if (record && field >= 0 && field < static_cast<int64_t>(record->widths.size()))
+  WithFound(Find, number, [&](StatusbarRecord* record) {
+    if (field >= 0 && field < static_cast<int64_t>(record->widths.size()))
       PlatformStatusbarSetText(record->handle, field, text, flags);
   });
 }
 
 Text StatusbarGetText(int64_t number, int64_t field) {
-  return OnUiThread([&]() -> Text {
-    StatusbarRecord* record = Find(number);
-    return record ? PlatformStatusbarGetText(record->handle, field) : Text();
+  return WithFound(Find, number, Text(), [&](StatusbarRecord* record) {
+    return PlatformStatusbarGetText(record->handle, field);
   });
 }
 
@@ -107,9 +86,8 @@ int64_t StatusbarFieldCount(int64_t number) {
 
 namespace {
 PlatformRect FieldRect(int64_t number, int64_t field) {
-  return OnUiThread([&]() -> PlatformRect {
-    StatusbarRecord* record = Find(number);
-    return record ? PlatformStatusbarFieldRect(record->handle, field) : PlatformRect{};
+  return WithFound(Find, number, PlatformRect{}, [&](StatusbarRecord* record) {
+    return PlatformStatusbarFieldRect(record->handle, field);
   });
 }
 }  // namespace
@@ -120,15 +98,9 @@ int64_t StatusbarGetFieldWidth(int64_t number, int64_t field) {
 }
 
 int64_t StatusbarGetHeight(int64_t number) {
-  return OnUiThread([&]() -> int64_t {
-    StatusbarRecord* record = Find(number);
-    return record ? PlatformGetGeometry(record->handle).height : 0;
+  return WithFound<int64_t>(Find, number, 0, [](StatusbarRecord* record) {
+    return PlatformGetGeometry(record->handle).height;
   });
 }
 
-int64_t StatusbarGetHandle(int64_t number) {
-  StatusbarRecord* record = Find(number);
-  return record ? record->handle : 0;
-}
-
-void StatusbarForget(int64_t handle) { ForgetPlatformObject(table.get(), handle); }
+int64_t StatusbarGetHandle(int64_t number) { return HandleIn(table.get(), number); }

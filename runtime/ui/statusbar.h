@@ -8,14 +8,10 @@
 // called from any thread (carried out on the UI thread before they return).
 #include <cstdint>
 
+#include "platform/platform_values.h"  // StatusbarSetText flags
 #include "text.h"
 
 constexpr int64_t kStatusbarMaxFields = 256;
-// StatusbarSetText flags.
-constexpr int64_t kStatusRaised = 1;
-constexpr int64_t kStatusNoBorder = 2;
-constexpr int64_t kStatusCentred = 4;
-constexpr int64_t kStatusRight = 8;
 
 void StatusbarServiceInit();
 void StatusbarServiceEnd();

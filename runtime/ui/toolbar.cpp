@@ -6,7 +6,7 @@
 
 #include "images.h"
 #include "platform/platform.h"
-#include "service_table.h"
+#include "toolkit_internal.h"
 
 namespace {
 
@@ -25,6 +25,11 @@ void ReleaseToolbar(int64_t number) {
   ToolbarRecord* record = Find(number);
   if (record && current == record->handle) current = 0;
   ReleasePlatformObject(table.get(), number);
+}
+
+void Forget(int64_t handle) {
+  if (current == handle) current = 0;
+  ForgetPlatformObject(table.get(), handle);
 }
 
 int64_t ImageSize(int64_t flags) { return (flags & kToolbarLargeImages) ? 24 : 16; }
@@ -77,7 +82,7 @@ int64_t ToolbarCreate(int64_t number, int64_t platformWindow, int64_t flags) {
   if (PlatformWindowNumberOf(platformWindow) < 0) return 0;
   ToolbarRecord* record = table->Reserve(number);
   if (!record) return 0;
-  record->handle = PlatformToolbarCreate(platformWindow, flags);
+  record->handle = PlatformToolbarCreate(platformWindow, flags, Forget);
   record->flags = flags;
   current = record->handle;
   return record->handle;
@@ -109,68 +114,49 @@ void ToolbarAddSeparator() {
 }
 
 namespace {
-// Runs work(buttonHandle) on the UI thread for an existing button.
-template <class Result, class Work>
-Result WithButton(int64_t number, int64_t button, Result none, Work work) {
-  return OnUiThread([&]() -> Result {
+// A finder of the widget handle of one button of a toolbar, for WithFound.
+auto ButtonOf(int64_t button) {
+  return [button](int64_t number) -> int64_t {
     ToolbarRecord* record = Find(number);
-    int64_t handle = record ? PlatformToolbarButton(record->handle, button) : 0;
-    return handle ? work(handle) : none;
-  });
+    return record ? PlatformToolbarButton(record->handle, button) : 0;
+  };
 }
 }  // namespace
 
 void ToolbarSetTip(int64_t number, int64_t button, const Text& text) {
-  WithButton<int>(number, button, 0, [&](int64_t handle) {
-    PlatformSetToolTip(handle, text);
-    return 0;
-  });
+  WithFound(ButtonOf(button), number, [&](int64_t handle) { PlatformSetToolTip(handle, text); });
 }
 
 Text ToolbarGetTip(int64_t number, int64_t button) {
-  return WithButton<Text>(number, button, Text(),
-                          [](int64_t handle) { return PlatformGetToolTip(handle); });
+  return WithFound(ButtonOf(button), number, Text(),
+                   [](int64_t handle) { return PlatformGetToolTip(handle); });
 }
 
 void ToolbarSetButtonDisabled(int64_t number, int64_t button, int64_t disabled) {
-  WithButton<int>(number, button, 0, [&](int64_t handle) {
-    PlatformSetEnabled(handle, disabled == 0);
-    return 0;
-  });
+  WithFound(ButtonOf(button), number,
+            [&](int64_t handle) { PlatformSetEnabled(handle, disabled == 0); });
 }
 
 int64_t ToolbarIsButtonDisabled(int64_t number, int64_t button) {
-  return WithButton<int64_t>(number, button, 0, [](int64_t handle) -> int64_t {
+  return WithFound<int64_t>(ButtonOf(button), number, 0, [](int64_t handle) -> int64_t {
     return PlatformIsEnabled(handle) ? 0 : 1;
   });
 }
 
 int64_t ToolbarButtonCount(int64_t number) {
-  return OnUiThread([&]() -> int64_t {
-    ToolbarRecord* record = Find(number);
-    return record ? PlatformToolbarButtonCount(record->handle) : 0;
+  return WithFound<int64_t>(Find, number, 0, [](ToolbarRecord* record) {
+    return PlatformToolbarButtonCount(record->handle);
   });
 }
 
 int64_t ToolbarGetHeight(int64_t number) {
-  return OnUiThread([&]() -> int64_t {
-    ToolbarRecord* record = Find(number);
-    return record ? PlatformGetGeometry(record->handle).height : 0;
+  return WithFound<int64_t>(Find, number, 0, [](ToolbarRecord* record) {
+    return PlatformGetGeometry(record->handle).height;
   });
 }
 
-int64_t ToolbarGetHandle(int64_t number) {
-  ToolbarRecord* record = Find(number);
-  return record ? record->handle : 0;
-}
+int64_t ToolbarGetHandle(int64_t number) { return HandleIn(table.get(), number); }
 
 void ToolbarInvalidate(int64_t number) {
-  OnUiThread([&] {
-    if (ToolbarRecord* record = Find(number)) PlatformRepaint(record->handle);
-  });
-}
-
-void ToolbarForget(int64_t handle) {
-  if (current == handle) current = 0;
-  ForgetPlatformObject(table.get(), handle);
+  WithFound(Find, number, [](ToolbarRecord* record) { PlatformRepaint(record->handle); });
 }

@@ -7,31 +7,12 @@
 // may be called from any thread (carried out on the UI thread before they return).
 #include <cstdint>
 
+#include "platform/platform_values.h"  // ToolbarCreate flags, stock images
 #include "text.h"
 
-// ToolbarCreate flags.
-constexpr int64_t kToolbarLargeImages = 2;  // 24 x 24 instead of 16 x 16
-constexpr int64_t kToolbarTextBelow = 4;
-constexpr int64_t kToolbarTextBeside = 8;  // with kToolbarTextBelow
 // Button modes.
 constexpr int64_t kToolbarPushButton = 0;
 constexpr int64_t kToolbarToggleButton = 1;
-// Stock images.
-constexpr int64_t kStockCut = 0;
-constexpr int64_t kStockCopy = 1;
-constexpr int64_t kStockPaste = 2;
-constexpr int64_t kStockUndo = 3;
-constexpr int64_t kStockRedo = 4;
-constexpr int64_t kStockDelete = 5;
-constexpr int64_t kStockNewDocument = 6;
-constexpr int64_t kStockOpen = 7;
-constexpr int64_t kStockSave = 8;
-constexpr int64_t kStockPrintPreview = 9;
-constexpr int64_t kStockProperties = 10;
-constexpr int64_t kStockHelp = 11;
-constexpr int64_t kStockFind = 12;
-constexpr int64_t kStockReplace = 13;
-constexpr int64_t kStockPrint = 14;
 
 void ToolbarServiceInit();
 void ToolbarServiceEnd();

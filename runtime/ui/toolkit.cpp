@@ -1,8 +1,9 @@
 #include "toolkit.h"
 
 #include "platform/platform.h"
+#include "toolkit_internal.h"
 
-int ToolkitInit(int& argc, char** argv) { return PlatformStart(argc, argv) ? 1 : 0; }
+int ToolkitInit(int& argc, char** argv) { return PlatformStart(argc, argv, KeyboardNote) ? 1 : 0; }
 
 void ToolkitEnd() { PlatformStop(); }
 

@@ -7,7 +7,7 @@
 
 #include "events.h"
 #include "platform/platform.h"
-#include "service_table.h"
+#include "toolkit_internal.h"
 
 namespace {
 
@@ -63,6 +63,31 @@ void ApplySize(int64_t number, int64_t x, int64_t y, int64_t width, int64_t heig
   PlatformWindowSetInnerSize(record->handle, innerWidth, innerHeight);
 }
 
+int64_t FindShortcut(int64_t window, int64_t shortcut) {
+  WindowRecord* record = Find(window);
+  if (!record) return -1;
+  for (const Shortcut& entry : record->shortcuts)
+    if (entry.key == shortcut) return entry.item;
+  return -1;
+}
+
+// The platform destroyed the window (its record may already be gone, or hold a newer one).
+void Forget(int64_t window, int64_t handle) {
+  WindowRecord* record = Find(window);
+  if (!record || record->handle != handle) return;
+  EventUnbindWindow(window);
+  EventDropWindow(window);
+  table->Release(window);
+}
+
+PlatformWindowHooks HooksOf(int64_t number) {
+  return {[number](int64_t handle) { Forget(number, handle); },
+          [number](int64_t platformWindow, uint32_t message, uint64_t wParam, int64_t lParam) {
+            return WindowRunFilter(number, platformWindow, message, wParam, lParam);
+          },
+          [number](int64_t shortcut) { return FindShortcut(number, shortcut); }};
+}
+
 }  // namespace
 
 void WindowServiceInit() {
@@ -83,7 +108,7 @@ int64_t WindowCreate(int64_t number, int64_t x, int64_t y, int64_t innerWidth, i
     WindowClose(number);
     WindowRecord* record = table->Reserve(number);
     if (!record) return 0;
-    int64_t handle = PlatformWindowCreate(number, title, flags);
+    int64_t handle = PlatformWindowCreate(number, title, flags, HooksOf(number));
     if (!handle) {
       table->Release(number);
       return 0;
@@ -108,30 +133,23 @@ int64_t WindowCreate(int64_t number, int64_t x, int64_t y, int64_t innerWidth, i
 }
 
 void WindowClose(int64_t number) {
-  OnUiThread([&] {
-    if (Find(number)) {
-      ReleaseWindow(number);
-      table->Release(number);
-    }
+  WithFound(Find, number, [&](WindowRecord*) {
+    ReleaseWindow(number);
+    table->Release(number);
   });
 }
 
-int64_t WindowGetHandle(int64_t number) {
-  WindowRecord* record = Find(number);
-  return record ? record->handle : 0;
-}
+int64_t WindowGetHandle(int64_t number) { return HandleIn(table.get(), number); }
 
 int64_t WindowGetInnerWidth(int64_t number) {
-  return OnUiThread([&]() -> int64_t {
-    WindowRecord* record = Find(number);
-    return record ? PlatformGetGeometry(record->handle).width : 0;
+  return WithFound<int64_t>(Find, number, 0, [](WindowRecord* record) {
+    return PlatformGetGeometry(record->handle).width;
   });
 }
 
 int64_t WindowGetInnerHeight(int64_t number) {
-  return OnUiThread([&]() -> int64_t {
-    WindowRecord* record = Find(number);
-    return record ? PlatformGetGeometry(record->handle).height : 0;
+  return WithFound<int64_t>(Find, number, 0, [](WindowRecord* record) {
+    return PlatformGetGeometry(record->handle).height;
   });
 }
 
@@ -141,9 +159,7 @@ void WindowMove(int64_t number, int64_t x, int64_t y, int64_t innerWidth, int64_
 
 void WindowSetSizeLimits(int64_t number, int64_t minWidth, int64_t minHeight, int64_t maxWidth,
                          int64_t maxHeight) {
-  OnUiThread([&] {
-    WindowRecord* record = Find(number);
-    if (!record) return;
+  WithFound(Find, number, [&](WindowRecord* record) {
     record->minWidth = StoredLimit(minWidth, record->minWidth);
     record->minHeight = StoredLimit(minHeight, record->minHeight);
     record->maxWidth = StoredLimit(maxWidth, record->maxWidth);
@@ -165,9 +181,7 @@ int64_t WindowGetClipErase(int64_t number) {
 }
 
 void WindowSetHidden(int64_t number, int64_t hidden, int64_t flags) {
-  OnUiThread([&] {
-    WindowRecord* record = Find(number);
-    if (!record) return;
+  WithFound(Find, number, [&](WindowRecord* record) {
     if (hidden) {
       PlatformWindowHide(record->handle);
       return;
@@ -179,22 +193,19 @@ void WindowSetHidden(int64_t number, int64_t hidden, int64_t flags) {
 }
 
 int64_t WindowIsHidden(int64_t number) {
-  return OnUiThread([&]() -> int64_t {
-    WindowRecord* record = Find(number);
-    return record && PlatformWindowIsHidden(record->handle) ? 1 : 0;
+  return WithFound<int64_t>(Find, number, 0, [](WindowRecord* record) -> int64_t {
+    return PlatformWindowIsHidden(record->handle) ? 1 : 0;
   });
 }
 
 void WindowSetDisabled(int64_t number, int64_t disabled) {
-  OnUiThread([&] {
-    if (WindowRecord* record = Find(number)) PlatformSetEnabled(record->handle, !disabled);
-  });
+  WithFound(Find, number,
+            [&](WindowRecord* record) { PlatformSetEnabled(record->handle, !disabled); });
 }
 
 int64_t WindowIsDisabled(int64_t number) {
-  return OnUiThread([&]() -> int64_t {
-    WindowRecord* record = Find(number);
-    return record && !PlatformIsEnabled(record->handle) ? 1 : 0;
+  return WithFound<int64_t>(Find, number, 0, [](WindowRecord* record) -> int64_t {
+    return PlatformIsEnabled(record->handle) ? 0 : 1;
   });
 }
 
@@ -207,9 +218,7 @@ void WindowSetFilter(WindowFilter filter, int64_t window) {
 }
 
 void WindowAddShortcut(int64_t window, int64_t shortcut, int64_t item) {
-  OnUiThread([&] {
-    WindowRecord* record = Find(window);
-    if (!record) return;
+  WithFound(Find, window, [&](WindowRecord* record) {
     int64_t key = shortcut & (0xFFFF | kShortcutShift | kShortcutControl | kShortcutAlt);
     auto& entries = record->shortcuts;
     auto same = std::find_if(entries.begin(), entries.end(),
@@ -226,20 +235,4 @@ int64_t WindowRunFilter(int64_t window, int64_t platformWindow, uint32_t message
   WindowRecord* record = Find(window);
   WindowFilter filter = record && record->filter ? record->filter : defaultFilter.load();
   return filter ? filter(platformWindow, message, wParam, lParam) : kFilterDefault;
-}
-
-int64_t WindowFindShortcut(int64_t window, int64_t shortcut) {
-  WindowRecord* record = Find(window);
-  if (!record) return -1;
-  for (const Shortcut& entry : record->shortcuts)
-    if (entry.key == shortcut) return entry.item;
-  return -1;
-}
-
-void WindowForget(int64_t window, int64_t handle) {
-  WindowRecord* record = Find(window);
-  if (!record || record->handle != handle) return;
-  EventUnbindWindow(window);
-  EventDropWindow(window);
-  table->Release(window);
 }

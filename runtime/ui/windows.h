@@ -12,66 +12,13 @@
 // off the UI thread the call is carried out on the UI thread before it returns.
 #include <cstdint>
 
+#include "platform/platform_values.h"  // kKeepValue, style flags, messages, shortcuts
 #include "text.h"
-
-// Passed for a coordinate, size or limit that is to stay as it is.
-constexpr int64_t kKeepValue = -65535;
-// Returned by a window filter to let the toolkit handle the message as usual.
-constexpr int64_t kFilterDefault = -522133279;
-
-// Style flags of WindowCreate.
-constexpr int64_t kWindowTitleBar = 0xC00000;
-constexpr int64_t kWindowSystemMenu = 0x80000;
-constexpr int64_t kWindowSizable = 0x40000;
-constexpr int64_t kWindowMinimiseButton = 0x20000;
-constexpr int64_t kWindowMaximiseButton = 0x10000;
-constexpr int64_t kWindowMinimised = 0x20000000;  // shown minimised
-constexpr int64_t kWindowMaximised = 0x01000000;  // shown maximised
-// Toolkit flags of WindowCreate (and of WindowSetHidden for the first three).
-constexpr int64_t kWindowCentreScreen = 1;
-constexpr int64_t kWindowCentreParent = 2;
-constexpr int64_t kWindowNoActivate = 0x2000000;
-constexpr int64_t kWindowTool = 4;
-constexpr int64_t kWindowNotContainer = 8;  // gadgets do not go into this window
-constexpr int64_t kWindowInvisible = 0x10000000;
-
-// Messages a window filter sees, before the toolkit handles them.
-constexpr uint32_t kMessageSize = 5;      // wParam 0 restored, 1 minimised, 2 maximised
-constexpr uint32_t kMessageClose = 0x10;  // the user asks to close the window
-constexpr uint32_t kMessageNotify = 78;   // lParam: address of a notice record
-
-// A list's row is about to change because of the user (kMessageNotify; wParam is the
-// list's gadget number). A non-default filter answer refuses the change.
-constexpr int32_t kListNotifyItemChanging = -100;
-constexpr uint32_t kListFieldState = 8;  // changedMask: the item state changes
-// Item state bits of a notice.
-constexpr uint32_t kListStateFocused = 1;
-constexpr uint32_t kListStateSelected = 2;
-constexpr uint32_t kListStateUnchecked = 0x1000;  // checkbox image 1: clear
-constexpr uint32_t kListStateChecked = 0x2000;    // checkbox image 2: ticked
-
-struct ListChangeNotice {
-  int64_t fromHandle = 0;  // platform handle of the list
-  int64_t fromGadget = 0;  // gadget number of the list
-  int32_t code = 0;        // kListNotifyItemChanging
-  int64_t row = 0;
-  uint32_t changedMask = 0;
-  uint32_t newState = 0;  // the complete new state: checkbox image, selected, focused
-  uint32_t oldState = 0;
-};
 
 // Called with (platform window, message, wParam, lParam); anything but kFilterDefault
 // becomes the message's result and the toolkit does nothing else with it.
 using WindowFilter = int64_t (*)(int64_t platformWindow, uint32_t message, uint64_t wParam,
                                  int64_t lParam);
-
-// Keyboard shortcut values: a key code in the low 16 bits plus modifier bits.
-constexpr int64_t kShortcutShift = 0x10000;
-constexpr int64_t kShortcutControl = 0x20000;
-constexpr int64_t kShortcutAlt = 0x40000;
-// Items of the two shortcuts every window starts with: Tab and Shift+Tab move the focus.
-constexpr int64_t kItemNextGadget = 64001;
-constexpr int64_t kItemPreviousGadget = 64002;
 
 void WindowServiceInit();
 // Destroys every window (their bindings and queued events go with them).

@@ -1,6 +1,8 @@
 #pragma once
 // Shared by the toolkit tests: a recorder of raised events, a drain of the UI thread's
-// queue, and access to the Qt widgets behind platform handles.
+// queue, access to the Qt widgets behind platform handles, and a shown window.
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QTest>
 #include <QTimer>
@@ -11,6 +13,7 @@
 
 #include "events.h"
 #include "text.h"
+#include "windows.h"
 
 struct SeenEvent {
   int32_t event;
@@ -54,3 +57,18 @@ void WhenModal(std::function<void(T*)> act) {
   });
   timer->start(20);
 }
+
+// Window 2, 640 x 300 and sizable, shown and active; menu events are recorded.
+class ShownWindowTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    RecordEvents(kEventMenu);
+    WindowCreate(2, 0, 0, 640, 300, u"shown", 0xCF0000);
+    ASSERT_TRUE(ShowActive(WindowGetHandle(2)));
+    ForgetEvents();
+  }
+  void TearDown() override {
+    WindowClose(2);
+    ForgetEvents();
+  }
+};

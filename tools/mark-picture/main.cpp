@@ -9,7 +9,7 @@
 #include "drawing.h"
 #include "fonts.h"
 #include "images.h"
-#include "platform/qt_font.h"
+#include "platform/text_render.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s IN.jpg OUT.jpg [TEXT]\n", argv[0]);
     return 2;
   }
-  if (!QtFontEnsureApplication()) {
+  if (!PlatformTextStart()) {
     std::fprintf(stderr, "no GUI platform to render text with\n");
     return 1;
   }

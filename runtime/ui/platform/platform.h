@@ -1,21 +1,73 @@
 #pragma once
-// The seam between the toolkit's services (numbers, records, rules) and the Qt widgets
-// under them. Nothing here names a Qt type: a platform handle is the address of a Qt
-// object as int64_t, and 0 means none. Every function is called on the UI thread,
-// except RunOnUiThread and PlatformIsUiThread.
+// The seam between the toolkit's services (numbers, records, rules) above and the
+// platform's windows and controls below: what a platform implementation provides
+// (platform/qt/ for Qt 6 Widgets). Calls go down; what the platform reports back goes
+// only through the hooks a service hands down when it creates an object, and the key
+// note handed to PlatformStart. A platform handle is the address of a platform object
+// as int64_t, and 0 means none. Every function is called on the UI thread, except
+// RunOnUiThread, PlatformIsUiThread and PlatformKeyIsUp.
 #include <cstdint>
 #include <functional>
 #include <utility>
 #include <vector>
 
+#include "platform/platform_values.h"
 #include "text.h"
 
-class ListRows;
-struct ImageBitmap;
+// ---- What the platform reports back
 
-// ---- Start, threads and the keyboard (qt_application.cpp)
+// The object with this handle is going away: destroyed by its service, or by the
+// platform with its window. Called once, as the last word on the object.
+using PlatformGone = std::function<void(int64_t handle)>;
+// A message for the window filter before the platform handles it (kMessageClose,
+// kMessageSize, kMessageNotify): kFilterDefault lets the platform go on as usual,
+// anything else is the answer and the platform does nothing more with the message.
+using PlatformFilter = std::function<int64_t(int64_t platformWindow, uint32_t message,
+                                             uint64_t wParam, int64_t lParam)>;
+// A key went down or up anywhere in the application (virtual key code).
+using PlatformKeyNote = void (*)(int64_t virtualKey, bool down);
 
-bool PlatformStart(int& argc, char** argv);
+struct PlatformWindowHooks {
+  PlatformGone gone;
+  PlatformFilter filter;
+  // The item of the window's shortcut for a key code with modifier bits, or -1.
+  std::function<int64_t(int64_t shortcut)> shortcut;
+};
+
+// The rows a report list shows. The list service owns them and hands them to
+// PlatformListCreate; the view reads them, and changes them only inside the list calls
+// below that change the row or column set, and for a user's toggle the filter allowed.
+class PlatformListModel {
+ public:
+  virtual int64_t RowCount() const = 0;
+  virtual int64_t ColumnCount() const = 0;
+  virtual const Text& Title(int64_t column) const = 0;
+  virtual const Text& Cell(int64_t row, int64_t column) const = 0;
+  // which: kListColourText or kListColourBackground; -1 when the default applies.
+  virtual int64_t Colour(int64_t row, int64_t column, int64_t which) const = 0;
+  virtual ListCheck Check(int64_t row) const = 0;
+  virtual void SetCheck(int64_t row, ListCheck check) = 0;
+  // The row index at which a row inserted at `position` lands (-1 or beyond: the end).
+  virtual int64_t InsertPosition(int64_t position) const = 0;
+  // Cells separated by line feeds; returns the row's index.
+  virtual int64_t InsertRow(int64_t position, TextView cells) = 0;
+  // Returns the column's index.
+  virtual int64_t InsertColumn(int64_t position, const Text& title) = 0;
+  virtual void Clear() = 0;
+
+  bool HasRow(int64_t row) const { return row >= 0 && row < RowCount(); }
+  bool HasCell(int64_t row, int64_t column) const {
+    return HasRow(row) && column >= 0 && column < ColumnCount();
+  }
+
+ protected:
+  ~PlatformListModel() = default;
+};
+
+// ---- Start, threads and the keyboard
+
+// `keyNote` hears every key going down or up (on the UI thread).
+bool PlatformStart(int& argc, char** argv, PlatformKeyNote keyNote);
 void PlatformStop();
 // Other threads' calls and posts are dropped from now on (see ToolkitRefuseWorkerCalls).
 void PlatformRefuseWorkerCalls();
@@ -24,19 +76,11 @@ bool PlatformIsUiThread();
 // Runs `work` on the UI thread and returns once it has finished (directly when called
 // there, or when the platform is not running).
 void RunOnUiThread(const std::function<void()>& work);
+// Any thread: true when the platform can tell that a key noted down is up by now (its
+// release was lost); false when it is down or the platform cannot tell.
+bool PlatformKeyIsUp(int64_t virtualKey);
 
-template <class Work>
-auto OnUiThread(Work work) -> decltype(work()) {
-  if constexpr (std::is_void_v<decltype(work())>) {
-    RunOnUiThread(work);
-  } else {
-    decltype(work()) result{};
-    RunOnUiThread([&] { result = work(); });
-    return result;
-  }
-}
-
-// ---- Any widget (qt_widget.cpp)
+// ---- Any widget
 
 struct PlatformRect {
   int64_t x = 0, y = 0, width = 0, height = 0;
@@ -60,9 +104,10 @@ int64_t PlatformFocusedGadget();
 // The toolkit window number of a window handle, or -1.
 int64_t PlatformWindowNumberOf(int64_t handle);
 
-// ---- Windows (qt_window.cpp)
+// ---- Windows
 
-int64_t PlatformWindowCreate(int64_t number, const Text& title, int64_t flags);
+int64_t PlatformWindowCreate(int64_t number, const Text& title, int64_t flags,
+                             const PlatformWindowHooks& hooks);
 void PlatformWindowSetInnerSize(int64_t handle, int64_t width, int64_t height);
 void PlatformWindowSetPosition(int64_t handle, int64_t x, int64_t y);
 PlatformRect PlatformWindowFrame(int64_t handle);
@@ -78,16 +123,19 @@ bool PlatformWindowIsHidden(int64_t handle);
 bool PlatformWindowIsMinimisedOrMaximised(int64_t handle);
 void PlatformWindowSetState(int64_t handle, bool minimised, bool maximised);
 
-// ---- Gadgets (qt_gadgets.cpp). `window` is the owning window's number: the gadget's
-// events carry it wherever the gadget is moved.
+// ---- Gadgets. `window` is the owning window's number: the gadget's events carry it
+// wherever the gadget is moved.
 
 int64_t PlatformTextFieldCreate(int64_t parent, int64_t number, int64_t window, const Text& text,
-                                bool readOnly, bool border);
-int64_t PlatformButtonCreate(int64_t parent, int64_t number, int64_t window, const Text& text);
+                                bool readOnly, bool border, const PlatformGone& gone);
+int64_t PlatformButtonCreate(int64_t parent, int64_t number, int64_t window, const Text& text,
+                             const PlatformGone& gone);
 int64_t PlatformFrameCreate(int64_t parent, int64_t number, int64_t window, const Text& text,
-                            int64_t flags);
-int64_t PlatformPanelCreate(int64_t parent, int64_t number, int64_t window, int64_t flags);
-int64_t PlatformProgressCreate(int64_t parent, int64_t number, int64_t window);
+                            int64_t flags, const PlatformGone& gone);
+int64_t PlatformPanelCreate(int64_t parent, int64_t number, int64_t window, int64_t flags,
+                            const PlatformGone& gone);
+int64_t PlatformProgressCreate(int64_t parent, int64_t number, int64_t window,
+                               const PlatformGone& gone);
 // Texts of text fields, buttons and frames.
 void PlatformSetText(int64_t handle, const Text& text);
 Text PlatformGetText(int64_t handle);
@@ -96,13 +144,12 @@ void PlatformSelectText(int64_t handle, int64_t start, int64_t length);
 void PlatformProgressShow(int64_t handle, int64_t minimum, int64_t maximum, int64_t value,
                           bool busy);
 
-// ---- The report list (qt_list.cpp). Its rows live in a ListRows owned by the list;
-// changes of the row set go through these calls so that the view follows them.
+// ---- The report list. Changes of the row or column set go through these calls so that
+// the view follows them; `filter` is asked before a user's toggle of a checkbox.
 
 int64_t PlatformListCreate(int64_t parent, int64_t number, int64_t window, const Text& title,
-                           int64_t width, int64_t flags);
-// Null when the handle is no list.
-ListRows* PlatformListRows(int64_t handle);
+                           int64_t width, int64_t flags, PlatformListModel& rows,
+                           const PlatformFilter& filter, const PlatformGone& gone);
 int64_t PlatformListInsertRow(int64_t handle, int64_t position, TextView text);
 void PlatformListClear(int64_t handle);
 void PlatformListInsertColumn(int64_t handle, int64_t position, const Text& title, int64_t width);
@@ -112,7 +159,7 @@ void PlatformListSetColumnWidth(int64_t handle, int64_t column, int64_t width);
 int64_t PlatformListCellWidth(int64_t handle, int64_t row, int64_t column);
 // The row with the focus mark, or -1.
 int64_t PlatformListFocusedRow(int64_t handle);
-// Repaints rows whose cells, colours or checks the service changed in ListRows.
+// Repaints rows whose cells, colours or checks the service changed in the model.
 void PlatformListRowsChanged(int64_t handle, int64_t firstRow, int64_t lastRow);
 bool PlatformListIsSelected(int64_t handle, int64_t row);
 bool PlatformListIsFocused(int64_t handle, int64_t row);
@@ -123,8 +170,11 @@ void PlatformListSelectOnly(int64_t handle, int64_t row);
 int64_t PlatformListFirstSelected(int64_t handle);
 void PlatformListSetRedraw(int64_t handle, bool on);
 bool PlatformListThreeState(int64_t handle);
+// Where a row's checkbox is drawn, in the coordinates of the list's viewport (for tests
+// that click it); empty without one.
+PlatformRect PlatformListCheckboxRect(int64_t handle, int64_t row);
 
-// ---- Menus (qt_menu.cpp)
+// ---- Menus
 
 int64_t PlatformMenuCreate();
 int64_t PlatformMenuAddSubmenu(int64_t menu, const Text& title);
@@ -133,9 +183,9 @@ void PlatformMenuAddItem(int64_t menu, int64_t item, const Text& text);
 // -1. The choice is raised as a menu event of the window.
 int64_t PlatformMenuShow(int64_t menu, int64_t window);
 
-// ---- Toolbar (qt_toolbar.cpp)
+// ---- Toolbar
 
-int64_t PlatformToolbarCreate(int64_t window, int64_t flags);
+int64_t PlatformToolbarCreate(int64_t window, int64_t flags, const PlatformGone& gone);
 // image: 32-bit ARGB pixels, width x height, or empty for a stock picture.
 void PlatformToolbarAddButton(int64_t toolbar, int64_t button, int64_t stockImage,
                               const std::vector<uint32_t>& image, int64_t width, int64_t height,
@@ -145,62 +195,24 @@ void PlatformToolbarAddSeparator(int64_t toolbar);
 int64_t PlatformToolbarButton(int64_t toolbar, int64_t button);
 int64_t PlatformToolbarButtonCount(int64_t toolbar);
 
-// ---- Status bar (qt_statusbar.cpp)
+// ---- Status bar
 
-int64_t PlatformStatusbarCreate(int64_t window);
-// Lays out the fields: their widths, KeepValue for shared ones.
+int64_t PlatformStatusbarCreate(int64_t window, const PlatformGone& gone);
+// Lays out the fields from the left: their widths, kKeepValue for fields that share what
+// the fixed ones (and a size grip) leave.
 void PlatformStatusbarSetFields(int64_t statusbar, const std::vector<int64_t>& widths);
 void PlatformStatusbarSetText(int64_t statusbar, int64_t field, const Text& text, int64_t flags);
 Text PlatformStatusbarGetText(int64_t statusbar, int64_t field);
 PlatformRect PlatformStatusbarFieldRect(int64_t statusbar, int64_t field);
 
-// ---- Requesters (qt_requesters.cpp)
+// ---- Requesters
 
 int64_t PlatformMessageBox(const Text& title, const Text& text, int64_t flags);
 // The chosen folder as the platform names it, or empty.
 Text PlatformChooseFolder(const Text& title, const Text& initialFolder);
 
-// ---- The user's folders (qt_folders.cpp)
+// ---- The user's folders
 
 // The user's pictures folder and home folder, each ending with "/": the pictures folder
 // is the home folder when the desktop names none; both are empty when unknown.
 std::pair<Text, Text> PlatformUserFolders();
-
-// ---- Calls from the platform into the services
-
-// The window's filter answer, kFilterDefault when it has none.
-int64_t WindowRunFilter(int64_t window, int64_t platformWindow, uint32_t message, uint64_t wParam,
-                        int64_t lParam);
-// The item of a window's shortcut for a key code with modifier bits, or -1.
-int64_t WindowFindShortcut(int64_t window, int64_t shortcut);
-// A key went down or up anywhere in the application (virtual key code).
-void KeyboardNote(int64_t virtualKey, bool down);
-// Any thread: true when the platform can tell that a key noted down is up by now (its
-// release was lost); false when it is down or the platform cannot tell.
-bool PlatformKeyIsUp(int64_t virtualKey);
-// A toolkit window or gadget widget is being destroyed.
-void WindowForget(int64_t window, int64_t handle);
-void GadgetForget(int64_t gadget, int64_t handle);
-void ToolbarForget(int64_t handle);
-void StatusbarForget(int64_t handle);
-
-// ---- Between services
-
-// Marks a change made by the program: the calling thread raises no events meanwhile.
-struct ProgramChange {
-  ProgramChange();
-  ~ProgramChange();
-  ProgramChange(const ProgramChange&) = delete;
-  ProgramChange& operator=(const ProgramChange&) = delete;
-};
-// The platform handle of a report list gadget, 0 for other gadgets.
-int64_t GadgetListHandle(int64_t gadget);
-
-// Sets the thread's current gadget container to a new window (0: none).
-void GadgetSetContainerWindow(int64_t window, int64_t handle);
-// An image button's picture: `size` x `size` ARGB pixels, empty for unusable bitmaps.
-std::vector<uint32_t> ToolbarButtonPixels(const ImageBitmap& bitmap, int64_t size);
-// Left edges and widths of status bar fields in a bar `barWidth` wide that keeps `grip`
-// pixels free at its right end; kKeepValue widths share what the fixed ones leave.
-std::vector<std::pair<int64_t, int64_t>> StatusbarLayoutFields(int64_t barWidth, int64_t grip,
-                                                               const std::vector<int64_t>& widths);

@@ -1,0 +1,438 @@
+// The report list: a QTreeView over the toolkit's own rows (PlatformListModel), with
+// checkboxes that the window filter may refuse, per-cell colours, grid lines and the
+// list's events.
+#include <QAbstractTableModel>
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <QTreeView>
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+
+#include "platform/platform.h"
+#include "qt_common.h"
+
+namespace {
+
+class ListView;
+
+QColor QtColour(int64_t colour) {
+  return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
+                static_cast<int>((colour >> 16) & 0xFF));
+}
+
+uint32_t CheckImage(ListCheck check) {
+  switch (check) {
+    case ListCheck::kTicked:
+      return kListStateChecked;
+    case ListCheck::kThird:
+      return 0x3000;
+    case ListCheck::kClear:
+      break;
+  }
+  return kListStateUnchecked;
+}
+
+class ListModel final : public QAbstractTableModel {
+ public:
+  ListModel(ListView* view, PlatformListModel& model, bool checkboxes)
+      : QAbstractTableModel(nullptr), rows(model), view_(view), checkboxes_(checkboxes) {}
+
+  PlatformListModel& rows;
+
+  int rowCount(const QModelIndex& parent) const override {
+    return parent.isValid() ? 0 : static_cast<int>(rows.RowCount());
+  }
+  int columnCount(const QModelIndex& parent) const override {
+    return parent.isValid() ? 0 : static_cast<int>(rows.ColumnCount());
+  }
+
+  QVariant data(const QModelIndex& index, int role) const override {
+    int64_t row = index.row(), column = index.column();
+    switch (role) {
+      case Qt::DisplayRole:
+        return ToQString(rows.Cell(row, column));
+      case Qt::CheckStateRole:
+        if (checkboxes_ && column == 0) return QtCheck(rows.Check(row));
+        break;
+      case Qt::ForegroundRole:
+        return Colour(row, column, kListColourText);
+      case Qt::BackgroundRole:
+        return Colour(row, column, kListColourBackground);
+      default:
+        break;
+    }
+    return {};
+  }
+
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
+      return ToQString(rows.Title(section));
+    return {};
+  }
+
+  Qt::ItemFlags flags(const QModelIndex& index) const override {
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    if (checkboxes_ && index.column() == 0) flags |= Qt::ItemIsUserCheckable;
+    return flags;
+  }
+
+  // Only the user's toggles (keyboard or mouse) come here.
+  bool setData(const QModelIndex& index, const QVariant&, int role) override;
+
+  int64_t InsertRow(int64_t position, TextView text) {
+    int at = static_cast<int>(rows.InsertPosition(position));
+    beginInsertRows(QModelIndex(), at, at);
+    rows.InsertRow(at, text);
+    endInsertRows();
+    return at;
+  }
+
+  void Clear() {
+    beginResetModel();
+    rows.Clear();
+    endResetModel();
+  }
+
+  int InsertColumn(int64_t position, const Text& title) {
+    int at = static_cast<int>(position < 0 || position > rows.ColumnCount() ? rows.ColumnCount()
+                                                                            : position);
+    beginInsertColumns(QModelIndex(), at, at);
+    rows.InsertColumn(at, title);
+    endInsertColumns();
+    return at;
+  }
+
+  void RowsChanged(int64_t first, int64_t last) {
+    if (rows.RowCount() == 0 || rows.ColumnCount() == 0) return;
+    emit dataChanged(index(static_cast<int>(first), 0),
+                     index(static_cast<int>(last), static_cast<int>(rows.ColumnCount() - 1)));
+  }
+
+ private:
+  static QVariant QtCheck(ListCheck check) {
+    if (check == ListCheck::kTicked) return Qt::Checked;
+    return check == ListCheck::kThird ? Qt::PartiallyChecked : Qt::Unchecked;
+  }
+
+  QVariant Colour(int64_t row, int64_t column, int64_t which) const {
+    int64_t colour = rows.Colour(row, column, which);
+    return colour < 0 ? QVariant() : QVariant(QtColour(colour));
+  }
+
+  ListView* view_;
+  const bool checkboxes_;
+};
+
+// Draws grid lines around cells and tells where a cell's checkbox is.
+class ListDelegate final : public QStyledItemDelegate {
+ public:
+  ListDelegate(QObject* parent, bool gridLines)
+      : QStyledItemDelegate(parent), gridLines_(gridLines) {}
+
+  void paint(QPainter* painter, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override {
+    QStyledItemDelegate::paint(painter, option, index);
+    if (!gridLines_) return;
+    painter->save();
+    painter->setPen(option.palette.color(QPalette::Midlight));
+    const QRect& r = option.rect;
+    painter->drawLine(r.bottomLeft(), r.bottomRight());
+    painter->drawLine(r.topRight(), r.bottomRight());
+    painter->restore();
+  }
+
+  // The grid line takes the cell's bottom pixel row; without room for it, it would hide
+  // underscores and descenders.
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    if (gridLines_) size.rheight() += 2;
+    return size;
+  }
+
+  QRect CheckRect(const QStyleOptionViewItem& base, const QModelIndex& index) const {
+    QStyleOptionViewItem option(base);
+    initStyleOption(&option, index);
+    const QWidget* widget = option.widget;
+    QStyle* style = widget ? widget->style() : nullptr;
+    if (!style || !(option.features & QStyleOptionViewItem::HasCheckIndicator)) return {};
+    return style->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, widget);
+  }
+
+ private:
+  const bool gridLines_;
+};
+
+class ListView final : public QTreeView {
+ public:
+  ListView(QWidget* parent, int64_t number, int64_t flags, PlatformListModel& rows,
+           const PlatformFilter& filter)
+      : QTreeView(parent),
+        number_(number),
+        filter_(filter),
+        checkboxes_((flags & kListCheckboxes) != 0),
+        threeState_(checkboxes_ && (flags & kListThreeState)),
+        model_(std::make_unique<ListModel>(this, rows, checkboxes_)),
+        delegate_(new ListDelegate(this, (flags & kListGridLines) != 0)) {
+    setModel(model_.get());
+    setItemDelegate(delegate_);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode((flags & kListMultiSelect) ? QAbstractItemView::ExtendedSelection
+                                                : QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    header()->setStretchLastSection(false);
+    header()->setSectionsMovable(false);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection& selected, const QItemSelection& deselected) {
+              SelectionChanged(selected, deselected);
+            });
+  }
+  ~ListView() override { setModel(nullptr); }
+
+  ListModel& Model() { return *model_; }
+  bool ThreeState() const { return threeState_; }
+
+  QRect CheckboxRect(int row) {
+    QModelIndex cell = model_->index(row, 0);
+    if (!checkboxes_ || !cell.isValid()) return {};
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect = visualRect(cell);
+    return delegate_->CheckRect(option, cell);
+  }
+
+  // The user toggles a row's checkbox: the window filter may refuse it.
+  bool UserToggle(int row) {
+    ListCheck before = model_->rows.Check(row);
+    ListCheck after = before == ListCheck::kClear ? ListCheck::kTicked : ListCheck::kClear;
+    uint32_t marks =
+        (IsSelected(row) ? kListStateSelected : 0) |
+        (currentIndex().isValid() && currentIndex().row() == row ? kListStateFocused : 0);
+    ListChangeNotice notice{HandleOf(this),
+                            number_,
+                            kListNotifyItemChanging,
+                            row,
+                            kListFieldState,
+                            CheckImage(after) | marks,
+                            CheckImage(before) | marks};
+    int64_t answer =
+        filter_ ? filter_(HandleOf(window()), kMessageNotify, static_cast<uint64_t>(number_),
+                          reinterpret_cast<intptr_t>(&notice))
+                : kFilterDefault;
+    if (answer != kFilterDefault) return false;
+    model_->rows.SetCheck(row, after);
+    model_->RowsChanged(row, row);
+    RaiseGadgetEvent(this, kGadgetChange);
+    return true;
+  }
+
+  bool IsSelected(int64_t row) const {
+    return selectionModel()->isRowSelected(static_cast<int>(row), QModelIndex());
+  }
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override {
+    // A click on a checkbox toggles it without touching the selection.
+    int row = CheckboxRowAt(event->position().toPoint());
+    if (row >= 0 && event->button() == Qt::LeftButton) {
+      checkboxRow_ = row;
+      event->accept();
+      return;
+    }
+    QTreeView::mousePressEvent(event);
+  }
+
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    if (checkboxRow_ >= 0 && event->button() == Qt::LeftButton) {
+      int row = checkboxRow_;
+      checkboxRow_ = -1;
+      if (CheckboxRowAt(event->position().toPoint()) == row) UserToggle(row);
+      event->accept();
+    } else {
+      QTreeView::mouseReleaseEvent(event);
+    }
+    Clicked(event->button());
+  }
+
+  void mouseDoubleClickEvent(QMouseEvent* event) override {
+    if (CheckboxRowAt(event->position().toPoint()) >= 0 && event->button() == Qt::LeftButton)
+      mousePressEvent(event);  // a second toggle, like a second click
+    else
+      QTreeView::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton) RaiseGadgetEvent(this, kGadgetDoubleClick);
+    if (event->button() == Qt::RightButton) RaiseGadgetEvent(this, kGadgetRightDoubleClick);
+  }
+
+ private:
+  int CheckboxRowAt(QPoint point) {
+    QModelIndex index = indexAt(point);
+    if (!index.isValid() || !checkboxes_) return -1;
+    return CheckboxRect(index.row()).contains(point) ? index.row() : -1;
+  }
+
+  bool AnySelected() const { return selectionModel()->hasSelection(); }
+
+  // After a click: a selection that the click emptied is reported first.
+  void Clicked(Qt::MouseButton button) {
+    if (button != Qt::LeftButton && button != Qt::RightButton) return;
+    if (!AnySelected() && lastSelected_ != -1) {
+      lastSelected_ = -1;
+      RaiseGadgetEvent(this, kGadgetChange);
+    }
+    if (button == Qt::RightButton)
+      RaiseGadgetEvent(this, kGadgetRightClick);
+    else if (AnySelected())
+      RaiseGadgetEvent(this, kGadgetClicked);
+  }
+
+  void SelectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {
+    if (!selected.isEmpty()) lastSelected_ = selected.indexes().first().row();
+    if (!selected.isEmpty() || !deselected.isEmpty()) RaiseGadgetEvent(this, kGadgetChange);
+  }
+
+  const int64_t number_;
+  const PlatformFilter filter_;
+  const bool checkboxes_;
+  const bool threeState_;
+  std::unique_ptr<ListModel> model_;
+  ListDelegate* delegate_;
+  int checkboxRow_ = -1;
+  int lastSelected_ = -1;
+};
+
+bool ListModel::setData(const QModelIndex& index, const QVariant&, int role) {
+  if (role != Qt::CheckStateRole || !checkboxes_ || !rows.HasRow(index.row())) return false;
+  return view_->UserToggle(index.row());
+}
+
+ListView* ViewOf(int64_t handle) { return WidgetAs<ListView>(handle); }
+
+}  // namespace
+
+int64_t PlatformListCreate(int64_t parent, int64_t number, int64_t window, const Text& title,
+                           int64_t width, int64_t flags, PlatformListModel& rows,
+                           const PlatformFilter& filter, const PlatformGone& gone) {
+  auto* view = new ListView(WidgetOf(parent), number, flags, rows, filter);
+  view->Model().InsertColumn(0, title);
+  view->header()->resizeSection(0, static_cast<int>(width));
+  int64_t handle = HandleOf(view);
+  RegisterWidget(view, {number, window, false}, gone);
+  view->show();
+  return handle;
+}
+
+int64_t PlatformListInsertRow(int64_t handle, int64_t position, TextView text) {
+  ListView* view = ViewOf(handle);
+  return view ? view->Model().InsertRow(position, text) : -1;
+}
+
+void PlatformListClear(int64_t handle) {
+  if (ListView* view = ViewOf(handle)) view->Model().Clear();
+}
+
+void PlatformListInsertColumn(int64_t handle, int64_t position, const Text& title, int64_t width) {
+  ListView* view = ViewOf(handle);
+  if (!view) return;
+  int at = view->Model().InsertColumn(position, title);
+  view->header()->resizeSection(at, static_cast<int>(std::max<int64_t>(width, 0)));
+}
+
+int64_t PlatformListColumnWidth(int64_t handle, int64_t column) {
+  ListView* view = ViewOf(handle);
+  return view ? view->header()->sectionSize(static_cast<int>(column)) : 0;
+}
+
+void PlatformListSetColumnWidth(int64_t handle, int64_t column, int64_t width) {
+  ListView* view = ViewOf(handle);
+  if (!view || column < 0 || column >= view->Model().rows.ColumnCount()) return;
+  view->header()->resizeSection(static_cast<int>(column), static_cast<int>(std::clamp<int64_t>(width, 0, INT16_MAX)));
+}
+
+int64_t PlatformListCellWidth(int64_t handle, int64_t row, int64_t column) {
+  ListView* view = ViewOf(handle);
+  if (!view || !view->Model().rows.HasCell(row, column)) return 0;
+  QModelIndex index = view->Model().index(static_cast<int>(row), static_cast<int>(column));
+  // The first column also holds the tree's indentation, which the delegate does not count.
+  int indentation = column == 0 && view->rootIsDecorated() ? view->indentation() : 0;
+  return view->sizeHintForIndex(index).width() + indentation;
+}
+
+int64_t PlatformListFocusedRow(int64_t handle) {
+  ListView* view = ViewOf(handle);
+  return view && view->currentIndex().isValid() ? view->currentIndex().row() : -1;
+}
+
+void PlatformListRowsChanged(int64_t handle, int64_t firstRow, int64_t lastRow) {
+  if (ListView* view = ViewOf(handle)) view->Model().RowsChanged(firstRow, lastRow);
+}
+
+bool PlatformListIsSelected(int64_t handle, int64_t row) {
+  ListView* view = ViewOf(handle);
+  return view && view->IsSelected(row);
+}
+
+bool PlatformListIsFocused(int64_t handle, int64_t row) {
+  return row >= 0 && PlatformListFocusedRow(handle) == row;
+}
+
+void PlatformListSelect(int64_t handle, int64_t row, bool selected) {
+  ListView* view = ViewOf(handle);
+  if (!view) return;
+  QModelIndex index = view->Model().index(static_cast<int>(row), 0);
+  QItemSelectionModel* selection = view->selectionModel();
+  bool focused = PlatformListIsFocused(handle, row);
+  if (selected) {
+    if (!focused) selection->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    if (!view->IsSelected(row))
+      selection->select(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    return;
+  }
+  if (view->IsSelected(row))
+    selection->select(index, QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+  if (focused) selection->clearCurrentIndex();
+}
+
+void PlatformListSelectOnly(int64_t handle, int64_t row) {
+  ListView* view = ViewOf(handle);
+  if (!view) return;
+  view->selectionModel()->clearSelection();
+  QModelIndex index = view->Model().index(static_cast<int>(row), 0);
+  if (!index.isValid()) return;
+  view->selectionModel()->setCurrentIndex(
+      index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  view->scrollTo(index);
+}
+
+int64_t PlatformListFirstSelected(int64_t handle) {
+  ListView* view = ViewOf(handle);
+  if (!view) return -1;
+  int first = -1;
+  for (const QItemSelectionRange& range : view->selectionModel()->selection())
+    if (first < 0 || range.top() < first) first = range.top();
+  return first;
+}
+
+void PlatformListSetRedraw(int64_t handle, bool on) {
+  ListView* view = ViewOf(handle);
+  if (!view || view->updatesEnabled() == on) return;
+  view->setUpdatesEnabled(on);
+  if (on) view->viewport()->update();
+}
+
+bool PlatformListThreeState(int64_t handle) {
+  ListView* view = ViewOf(handle);
+  return view && view->ThreeState();
+}
+
+PlatformRect PlatformListCheckboxRect(int64_t handle, int64_t row) {
+  ListView* view = ViewOf(handle);
+  QRect r = view ? view->CheckboxRect(static_cast<int>(row)) : QRect();
+  return {r.x(), r.y(), r.width(), r.height()};
+}

@@ -1,0 +1,262 @@
+// The download worker: file names that stay inside the download folder, the JPEG marker
+// check, and download runs end to end (statuses and colours row by row, the messages,
+// the saved, marked and recompressed pictures, and pictures that must not be saved).
+#include <sys/resource.h>
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <chrono>
+#include <csignal>
+#include <cstdint>
+#include <thread>
+#include <vector>
+
+#include "app_state.h"
+#include "download_worker.h"
+#include "gadgets.h"
+#include "run_fixture.h"
+#include "threads.h"
+
+namespace {
+
+bool StaysInFolder(const Text& name) {
+  return !name.empty() && name != u"." && name != u".." && name.find(u'/') == Text::npos &&
+         name.find(u'\\') == Text::npos;
+}
+
+TEST(SafeFileName, KeepsOrdinaryNames) {
+  EXPECT_EQ(SafeFileName(u"Harbour_harbour-01.jpg"), u"Harbour_harbour-01.jpg");
+  EXPECT_EQ(SafeFileName(u"Fjord \u00e5 \u6e2f.jpg"), u"Fjord \u00e5 \u6e2f.jpg");
+  EXPECT_EQ(SafeFileName(u"...jpg"), u"...jpg");
+  EXPECT_EQ(SafeFileName(u".hidden"), u".hidden");
+}
+
+TEST(SafeFileName, NeverLeavesTheFolder) {
+  const std::vector<Text> hostile = {u"../x.jpg", u"a/b.jpg",   u"/etc/passwd", u"..",
+                                     u".",        u"",          u"a\\..\\b",    u"../../",
+                                     u"x/",       u"/",         u"\\\\server\\share"};
+  for (const Text& name : hostile) {
+    Text safe = SafeFileName(name);
+    EXPECT_TRUE(StaysInFolder(safe)) << TextToUtf8(name) << " -> " << TextToUtf8(safe);
+    EXPECT_EQ(safe.size(), name.empty() ? 1u : name.size()) << TextToUtf8(name);
+  }
+  EXPECT_EQ(SafeFileName(u"a/b.jpg"), u"a_b.jpg");
+}
+
+TEST(SafeFileName, ReplacesControlAndRefusedCharacters) {
+  Text safe = SafeFileName(Text(u"a\tb\nc:d*e?f\"g<h>i|j") + char16_t(0x7F) + char16_t(0) + u"k");
+  EXPECT_EQ(safe, u"a_b_c_d_e_f_g_h_i_j__k");
+}
+
+TEST(JpegMarkers, TellsPicturesFromOtherDataAndTruncatedPictures) {
+  auto markers = [](std::vector<uint8_t> bytes) {
+    return JpegMarkers(bytes.data(), static_cast<int64_t>(bytes.size()));
+  };
+  EXPECT_EQ(JpegMarkers(nullptr, 10), 0);
+  EXPECT_EQ(markers({}), 0);
+  EXPECT_EQ(markers({0xFF}), 0);
+  EXPECT_EQ(markers({'<', 'h', 't', 'm', 'l', '>'}), 0);
+  EXPECT_EQ(markers({0xFF, 0xD9, 0xFF, 0xD8}), 0);
+  EXPECT_EQ(markers({0xFF, 0xD8}), 1);
+  EXPECT_EQ(markers({0xFF, 0xD8, 0xD9}), 1);
+  EXPECT_EQ(markers({0xFF, 0xD8, 0x00, 0x11, 0x22}), 1);
+  EXPECT_EQ(markers({0xFF, 0xD8, 0xFF, 0xD9}), 2);
+  EXPECT_EQ(markers({0xFF, 0xD8, 0x12, 0x34, 0xFF, 0xD9}), 2);
+  // Only a short prefix of the block is given: the end is judged where the size says.
+  std::vector<uint8_t> longer = {0xFF, 0xD8, 0x00, 0xFF, 0xD9, 0x00};
+  EXPECT_EQ(JpegMarkers(longer.data(), 5), 2);
+  EXPECT_EQ(JpegMarkers(longer.data(), 6), 1);
+}
+
+}  // namespace
+
+namespace run_test {
+namespace {
+
+using R = TextRole;
+
+// Pixels near the centre that are clearly red (the mark); the published pictures have
+// no red at all. The text cell's upper edge runs through the centre, so its letters lie
+// below and to the right of it.
+int RedPixelsNearCentre(const QImage& image) {
+  int red = 0;
+  const int cx = image.width() / 2;
+  const int cy = image.height() / 2;
+  for (int y = cy - 120; y < cy + 120; ++y)
+    for (int x = cx - 120; x < cx + 120; ++x) {
+      const QRgb pixel = image.pixel(x, y);
+      if (qRed(pixel) > 170 && qGreen(pixel) < 110 && qBlue(pixel) < 110) ++red;
+    }
+  return red;
+}
+
+class DownloadRunTest : public RunTest {
+ protected:
+  void ExpectMarkedAndRecompressed(const std::string& name, const std::string& original) {
+    const std::string saved = ReadFile(folder_ + name);
+    ASSERT_FALSE(saved.empty()) << name;
+    EXPECT_NE(saved, original) << name;
+    // Quality 0 or 1 of ten: quantizer steps of 50 and more (10 and less at 92 of 100).
+    EXPECT_GE(SmallestQuantizer(saved), 40) << name << ": not stored strongly compressed";
+    EXPECT_LE(SmallestQuantizer(original), 10);
+    const int red = app_.OnUiValue<int>([&] {
+      QImage image;
+      if (!image.loadFromData(reinterpret_cast<const uchar*>(saved.data()),
+                              static_cast<int>(saved.size()), "JPG"))
+        return -1;
+      return RedPixelsNearCentre(image);
+    });
+    EXPECT_GT(red, 50) << name << ": no mark across the centre";
+  }
+};
+
+TEST_F(DownloadRunTest, AFailedEntryTurnsRedAndTheRunGoesOnInBlue) {
+  Start();
+  const std::string first = PublishPicture("a.jpg");
+  const std::string third = PublishGatedPicture("c.jpg");
+  Query({PicturePath("a.jpg"), PicturePath("b.jpg"), PicturePath("c.jpg")});
+  WriteFlags({2, 2, 2});
+  Command(kMenuDownload);
+
+  // The third entry holds its data back until the first two have been judged.
+  ASSERT_TRUE(WaitForStatus(2, R::StatusTextDownloading));
+  auto rows = Rows();
+  EXPECT_EQ(rows[0][kColumnStatus], T(R::StatusTextDone));
+  EXPECT_EQ(rows[1][kColumnStatus], T(R::StatusTextFailed));
+  EXPECT_EQ(StatusColour(1), kColourRed);
+  EXPECT_EQ(StatusColour(2), kColourBlue);
+  EXPECT_EQ(StatusColour(0), -1);
+  EXPECT_EQ(app_.StatusText(), T(R::EntryFailedMessage));
+  EXPECT_EQ(Enabled(), (std::vector<int>{0, 0, 1, 0, 0, 0}));
+
+  Release();
+  ASSERT_TRUE(WaitForRunEnd());
+  rows = Rows();
+  EXPECT_EQ(rows[2][kColumnStatus], T(R::StatusTextDone));
+  EXPECT_EQ(StatusColour(2), kColourBlue);  // done leaves the colour as it was
+  EXPECT_EQ(app_.StatusText(), T(R::RunFinishedMessage));
+  EXPECT_EQ(Enabled(), (std::vector<int>{1, 1, 0, 1, 1, 1}));
+
+  EXPECT_EQ(rows[0][kColumnSize], Grouped(static_cast<int64_t>(first.size())));
+  EXPECT_EQ(rows[1][kColumnSize], T(R::SizePlaceholder));
+  EXPECT_EQ(rows[2][kColumnSize], Grouped(static_cast<int64_t>(third.size())));
+  EXPECT_EQ(SavedFiles(), (std::vector<std::string>{"Run_a.jpg", "Run_c.jpg"}));
+  EXPECT_EQ(TextToUtf8(rows[0][kColumnName]), "Run_a.jpg");
+  ExpectMarkedAndRecompressed("Run_a.jpg", first);
+  ExpectMarkedAndRecompressed("Run_c.jpg", third);
+  // Two entries done of a bar that counts three plus one.
+  EXPECT_EQ(Bars(), (std::pair<int64_t, int64_t>{0, 2}));
+  EXPECT_TRUE(app_.Boxes().size() <= 1);  // only the start-up notice
+}
+
+TEST_F(DownloadRunTest, PicturesThatCannotBeSavedWholeAreFailures) {
+  Start();
+  const std::string whole = PublishPicture("whole.jpg");
+  // Starts like a picture but was cut short: no end marker.
+  server_.Serve(PicturePath("cut.jpg"), whole.substr(0, whole.size() / 2), "image/jpeg");
+  Query({PicturePath("cut.jpg"), PicturePath("whole.jpg")});
+  WriteFlags({2, 2});
+  Command(kMenuDownload);
+  ASSERT_TRUE(WaitForRunEnd());
+  auto rows = Rows();
+  EXPECT_EQ(rows[0][kColumnStatus], T(R::StatusTextFailed));
+  EXPECT_EQ(StatusColour(0), kColourRed);
+  EXPECT_EQ(rows[0][kColumnSize], T(R::SizePlaceholder));
+  EXPECT_EQ(rows[1][kColumnStatus], T(R::StatusTextDone));
+  EXPECT_EQ(SavedFiles(), (std::vector<std::string>{"Run_whole.jpg"}));
+  EXPECT_EQ(Bars().second, 1);  // only the saved picture advanced the batch bar
+
+  // A folder that cannot take files (nor be made: a file holds its place): the entry
+  // fails instead of passing for done.
+  Command(kMenuResetAll);
+  WriteFlags({0, 2});
+  const std::string good = ReadFile(folder_ + "Run_whole.jpg");
+  SetDownloadFolder(folder_ + "Run_whole.jpg/missing/");
+  Command(kMenuDownload);
+  ASSERT_TRUE(WaitForRunEnd());
+  EXPECT_EQ(Rows()[1][kColumnStatus], T(R::StatusTextFailed));
+  EXPECT_EQ(app_.StatusText(), T(R::EntryFailedMessage));
+  EXPECT_EQ(ReadFile(folder_ + "Run_whole.jpg"), good);
+
+  // A copy that cannot be written whole (a file size limit stands in for a full disk)
+  // leaves the good file that was there exactly as it was, and no temporary beside it.
+  SetDownloadFolder(folder_);
+  Command(kMenuResetAll);
+  WriteFlags({0, 2});
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  rlimit small = saved;
+  small.rlim_cur = good.size() / 2;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  Command(kMenuDownload);
+  const bool ended = WaitForRunEnd();
+  setrlimit(RLIMIT_FSIZE, &saved);
+  ASSERT_TRUE(ended);
+  EXPECT_EQ(Rows()[1][kColumnStatus], T(R::StatusTextFailed));
+  EXPECT_EQ(ReadFile(folder_ + "Run_whole.jpg"), good);
+  EXPECT_EQ(SavedFiles(), (std::vector<std::string>{"Run_whole.jpg"}));
+}
+
+TEST_F(DownloadRunTest, ClosingWhileAPictureIsMarkedEndsCleanlyWithAWholeFile) {
+  Start();
+  const std::string big = PublishPicture("big.jpg", 4000, 3000);
+  Query({PicturePath("big.jpg")});
+  WriteFlags({2});
+  Command(kMenuDownload);
+  // The downloaded bytes land first; marking such a picture takes a while after that.
+  const QString path = QString::fromStdString(folder_ + "Run_big.jpg");
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+  while (!QFile::exists(path) && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_TRUE(QFile::exists(path));
+  EXPECT_EQ(app_.Stop(), 0);
+  // The services went only after the worker that used them.
+  EXPECT_EQ(ThreadWaitAll(0), 1) << "a worker outlived the program's stop";
+  // Either the downloaded bytes or the whole marked picture, never a cut one.
+  const std::string saved = ReadFile(path.toStdString());
+  if (saved != big) {
+    ASSERT_GT(saved.size(), 4u);
+    EXPECT_EQ(saved.substr(0, 2), "\xFF\xD8");
+    EXPECT_EQ(saved.substr(saved.size() - 2), "\xFF\xD9");
+  }
+  EXPECT_EQ(SavedFiles(), (std::vector<std::string>{"Run_big.jpg"}));
+}
+
+TEST_F(DownloadRunTest, NamesThatClimbOutOfTheFolderAreSavedInsideIt) {
+  Start();
+  PublishPicture("x.jpg", 320, 240);
+  PublishPicture("y.jpg", 320, 240);
+  PublishPicture("z.jpg", 320, 240);
+  // A row's name is the album text, the joiner and the last segment of the address.
+  QueryAlbums({{"../../escape", PicturePath("x.jpg")},
+               {"a/b", PicturePath("y.jpg")},
+               {"/tmp/abs", PicturePath("z.jpg")}});
+  // A download folder that is not there yet (the one chosen at start) is made, with
+  // its missing parents, by the first save.
+  const std::string base = folder_;
+  folder_ = base + "inner/deeper/";
+  SetDownloadFolder(folder_);
+  WriteFlags({2, 2, 2});
+  Command(kMenuDownload);
+  ASSERT_TRUE(WaitForRunEnd());
+  const auto rows = Rows();
+  for (const auto& row : rows) EXPECT_EQ(row[kColumnStatus], T(R::StatusTextDone));
+  EXPECT_EQ(TextToUtf8(rows[0][kColumnName]), "../../escape_x.jpg");  // shown as it is
+  EXPECT_EQ(TextToUtf8(rows[1][kColumnName]), "a/b_y.jpg");
+  const std::vector<std::string> saved = SavedFiles();
+  EXPECT_EQ(saved.size(), 3u);
+  for (const std::string& name : saved) EXPECT_EQ(name.find('/'), std::string::npos) << name;
+  // Nothing landed above the download folder or below it.
+  auto entries = [](const std::string& folder) {
+    return QDir(QString::fromStdString(folder)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+  };
+  EXPECT_EQ(entries(base), QStringList{"inner"});
+  EXPECT_EQ(entries(base + "inner"), QStringList{"deeper"});
+  EXPECT_FALSE(QFile::exists("/tmp/abs_z.jpg"));
+  EXPECT_EQ(entries(folder_).size(), 3);
+}
+
+}  // namespace
+}  // namespace run_test
