@@ -2,8 +2,11 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <vector>
+
+#include "thread_exit.h"
 
 namespace {
 
@@ -65,7 +68,18 @@ class ThreadBlock {
   size_t size_ = 0;
 };
 
-thread_local ThreadBlock threadBlock;
+// The block belongs to the thread's exit work, which deletes it (see thread_exit.h).
+thread_local ThreadBlock* threadBlock = nullptr;
+
+ThreadBlock& Block() {
+  if (!threadBlock) {
+    auto block = std::make_unique<ThreadBlock>();
+    if (!AtThreadExit([](void* data) { delete static_cast<ThreadBlock*>(data); }, block.get()))
+      throw std::bad_alloc();
+    threadBlock = block.release();
+  }
+  return *threadBlock;
+}
 
 }  // namespace
 
@@ -83,4 +97,4 @@ int64_t PerThreadRegister(size_t size, PerThreadRoutine initialise, PerThreadRou
   return offset;
 }
 
-void* PerThreadGet(int64_t offset) { return threadBlock.At(offset); }
+void* PerThreadGet(int64_t offset) { return Block().At(offset); }

@@ -1,24 +1,7 @@
 #include "program.h"
 
-#include <unistd.h>
-
-#include <string>
-
-Text ProgramFilePath() {
-  std::string buffer(256, '\0');
-  while (buffer.size() <= 65536) {
-    ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
-    if (length < 0) return Text();
-    if (static_cast<size_t>(length) < buffer.size()) {
-      buffer.resize(static_cast<size_t>(length));
-      return TextFromUtf8(buffer);
-    }
-    buffer.resize(buffer.size() * 2);  // the link may have been cut short
-  }
-  return Text();
-}
-
 Text PathOfFile(TextView path) {
-  size_t slash = path.find_last_of(u'/');
-  return slash == TextView::npos ? Text() : Text(path.substr(0, slash + 1));
+  for (size_t end = path.size(); end > 0; --end)
+    if (IsPathSeparator(path[end - 1])) return Text(path.substr(0, end));
+  return Text();
 }

@@ -4,5 +4,8 @@
 
 // The absolute path of the running program's file; empty when it cannot be found.
 Text ProgramFilePath();
-// The folder part of `path` with its trailing "/"; empty when the path names no folder.
+// The folder part of `path` with its trailing separator; empty when the path names no
+// folder.
 Text PathOfFile(TextView path);
+// Whether `c` separates a path's parts: "/", and on Windows "\" as well.
+bool IsPathSeparator(char16_t c);

@@ -10,6 +10,8 @@
 #include <system_error>
 #include <thread>
 
+#include "thread_exit.h"
+
 // Threads are detached std::threads with the library's default stack size; each
 // shares a small state record with the registry so that the registry can tell when
 // it has ended without owning or joining it.
@@ -40,28 +42,22 @@ Registry& TheRegistry() {
   return *registry;
 }
 
-// Made before the routine runs, so that it is destroyed after the thread's other
-// thread_local objects, per-thread areas included: only then has the thread let go of
-// every service.
-class EndMarker {
- public:
-  void Arm(std::shared_ptr<ThreadState> state) { state_ = std::move(state); }
-  ~EndMarker() {
-    if (!state_) return;
-    state_->ended.store(true, std::memory_order_release);
-    Registry& registry = TheRegistry();
-    std::lock_guard lock(registry.mutex);
-    if (--registry.running == 0) registry.allEnded.notify_all();
-  }
+void MarkEnded(void* data) {
+  const std::unique_ptr<std::shared_ptr<ThreadState>> state(static_cast<std::shared_ptr<ThreadState>*>(data));
+  (*state)->ended.store(true, std::memory_order_release);
+  Registry& registry = TheRegistry();
+  std::lock_guard lock(registry.mutex);
+  if (--registry.running == 0) registry.allEnded.notify_all();
+}
 
- private:
-  std::shared_ptr<ThreadState> state_;
-};
-
+// The end is marked by exit work registered before the routine runs, so that it runs after
+// the work registered later, per-thread areas' clean-up included: only then has the thread
+// let go of every service.
 void RunThread(ThreadRoutine routine, int64_t argument, std::shared_ptr<ThreadState> state) {
-  thread_local EndMarker marker;
-  marker.Arm(std::move(state));
+  auto* held = new std::shared_ptr<ThreadState>(std::move(state));
+  const bool atExit = AtThreadExit(MarkEnded, held);
   routine(argument);
+  if (!atExit) MarkEnded(held);  // the best that can be done then
 }
 
 }  // namespace
@@ -111,8 +107,4 @@ int ThreadWaitAll(int64_t timeoutMs) {
   const auto bound = std::chrono::milliseconds(std::clamp<int64_t>(timeoutMs, 0, kLongestWaitMs));
   std::unique_lock lock(registry.mutex);
   return registry.allEnded.wait_for(lock, bound, [&registry] { return registry.running == 0; }) ? 1 : 0;
-}
-
-void SleepMs(int64_t milliseconds) {
-  if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }

@@ -1,6 +1,6 @@
 #pragma once
 // Numbered files with a 4096-byte buffer for writing behind and reading ahead. Paths are
-// texts, stored as UTF-8 on disk. Small writes collect in the buffer, which is written
+// texts, as UTF-8 names on Linux and as wide-character names on Windows. Small writes collect in the buffer, which is written
 // out before it would fill up; a block of 4096 bytes or more goes to the file in one go
 // after the buffer was written out. Reads and writes may alternate: the file position
 // always follows the logical one.
@@ -36,7 +36,9 @@ int FileSeek(int64_t file, int64_t position);
 void FileClose(int64_t file);
 
 // The size of the file at `path`; -1 when nothing is there (or the path is empty), -2 for
-// a folder. Trailing "/" are ignored.
+// a folder. Trailing separators are ignored. On Windows a drive, written as letter and
+// colon with or without a separator, is -2 when it exists and -1 when it does not; at
+// most 260 characters of a path count there.
 int64_t PathSize(TextView path);
 
 // 1 when files can be made in `folder`: it is a folder this process may write into, or it

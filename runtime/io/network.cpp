@@ -1,15 +1,8 @@
 #include "network.h"
 
-#include <netdb.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <condition_variable>
-#include <csignal>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -20,17 +13,19 @@
 #include <vector>
 
 #include "object_table.h"
+#include "sockets.h"
 
 namespace {
 
 struct ConnectionRecord {
   int64_t handle = 0;  // the socket plus 1, so that socket 0 still counts as open
   int32_t kind = 0;    // 1: a server, whose clients are closed with it
-  std::vector<int> clients;
+  std::vector<int64_t> clients;
 };
 
 std::optional<ObjectTable<ConnectionRecord>> connections;
 std::atomic<int> started{0};
+bool layerStarted = false;  // only the UI thread starts and ends the network
 
 using Clock = std::chrono::steady_clock;
 
@@ -75,30 +70,22 @@ std::optional<Endpoint> ParseAddress(std::string_view address) {
   return Endpoint{std::string(host), port};
 }
 
-// getaddrinfo cannot be given a time limit, so it runs on a thread of its own that the
-// caller stops waiting for at the deadline; the shared record outlives the caller.
+// Name resolution cannot be given a time limit, so it runs on a thread of its own that
+// the caller stops waiting for at the deadline; the shared record outlives the caller.
 struct Resolution {
   std::mutex mutex;
   std::condition_variable done;
   bool finished = false;
-  addrinfo* result = nullptr;
-  ~Resolution() {
-    if (result) freeaddrinfo(result);
-  }
+  std::vector<SocketAddress> result;
 };
 
 std::shared_ptr<Resolution> Resolve(const Endpoint& endpoint, Clock::time_point deadline) {
   auto resolution = std::make_shared<Resolution>();
   try {
     std::thread([resolution, endpoint] {
-      addrinfo hints{};
-      hints.ai_family = AF_UNSPEC;
-      hints.ai_socktype = SOCK_STREAM;
-      addrinfo* result = nullptr;
-      if (getaddrinfo(endpoint.host.c_str(), endpoint.port.c_str(), &hints, &result) != 0)
-        result = nullptr;
+      std::vector<SocketAddress> result = SocketResolve(endpoint.host, endpoint.port);
       std::lock_guard lock(resolution->mutex);
-      resolution->result = result;
+      resolution->result = std::move(result);
       resolution->finished = true;
       resolution->done.notify_all();
     }).detach();
@@ -111,36 +98,11 @@ std::shared_ptr<Resolution> Resolve(const Endpoint& endpoint, Clock::time_point 
   return resolution;
 }
 
-int RemainingMs(Clock::time_point deadline) {
-  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-  return left.count() > 0 ? static_cast<int>(left.count()) : 0;
-}
-
-bool ConnectOnce(const addrinfo& address, Clock::time_point deadline) {
-  const int fd = ::socket(address.ai_family, address.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
-                          address.ai_protocol);
-  if (fd < 0) return false;
-  bool connected = ::connect(fd, address.ai_addr, address.ai_addrlen) == 0;
-  if (!connected && errno == EINPROGRESS) {
-    pollfd entry{fd, POLLOUT, 0};
-    int ready;
-    do {
-      ready = ::poll(&entry, 1, RemainingMs(deadline));
-    } while (ready < 0 && errno == EINTR);
-    int error = 0;
-    socklen_t size = sizeof error;
-    connected = ready > 0 && ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) == 0 &&
-                error == 0;
-  }
-  ::close(fd);
-  return connected;
-}
-
 void CloseConnection(ConnectionRecord& record) {
   if (record.kind == 1)
-    for (int client : record.clients) ::close(client);
+    for (int64_t client : record.clients) SocketClose(client);
   record.clients.clear();
-  ::close(static_cast<int>(record.handle - 1));
+  SocketClose(record.handle - 1);
 }
 
 }  // namespace
@@ -151,13 +113,15 @@ void NetworkServiceInit() {
 
 int NetworkStart() {
   if (started.load() == 1) return 1;
-  std::signal(SIGPIPE, SIG_IGN);
-  started.store(1);
-  return 1;
+  layerStarted = SocketLayerStart();
+  started.store(layerStarted ? 1 : 0);
+  return started.load();
 }
 
 void NetworkEnd() {
   NetworkConnectionClose(kDynamicNumber);
+  if (layerStarted) SocketLayerEnd();
+  layerStarted = false;
   started.store(0);
 }
 
@@ -176,7 +140,7 @@ int CheckConnectivity(TextView address) {
   const auto deadline = Clock::now() + std::chrono::milliseconds(kConnectivityTimeoutMs);
   const auto resolution = Resolve(*endpoint, deadline);
   if (!resolution) return 0;
-  for (const addrinfo* a = resolution->result; a; a = a->ai_next)
-    if (ConnectOnce(*a, deadline)) return 1;
+  for (const SocketAddress& a : resolution->result)
+    if (SocketConnectOnce(a, deadline)) return 1;
   return 0;
 }

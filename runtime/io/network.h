@@ -1,8 +1,9 @@
 #pragma once
-// Network start-up and the connectivity check. There is no socket layer to start on this
-// platform: starting makes the process ignore SIGPIPE, so that a peer closing a connection
-// never kills it (libcurl runs without signals). The connection table exists for the
-// service's numbering; nothing in the program opens a connection through it.
+// Network start-up and the connectivity check. Starting readies the platform's socket
+// layer: on Windows it starts Winsock; on Linux there is none to start, and the process
+// ignores SIGPIPE instead, so that a peer closing a connection never kills it (libcurl
+// runs without signals). The connection table exists for the service's numbering; nothing
+// in the program opens a connection through it.
 //
 // Thread safety: start-up and the orderly stop run on the UI thread; CheckConnectivity
 // may run on any thread.
@@ -14,7 +15,8 @@
 constexpr int64_t kConnectivityTimeoutMs = 10000;
 
 void NetworkServiceInit();
-// Starts the network layer once; returns the started flag (1).
+// Starts the network layer once; returns the started flag (0 when the socket layer could
+// not be started).
 int NetworkStart();
 void NetworkEnd();
 // Closes one connection, or every connection for -1.

@@ -116,6 +116,11 @@ TEST(Threads, SleepWaitsAtLeastTheTimeAsked) {
   SleepMs(-100);
   SleepMs(0);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(50));
+  // Short sleeps are not stretched to a coarse system tick (15.6 ms on Windows by default):
+  // the workers poll in steps of 50 ms and less.
+  start = std::chrono::steady_clock::now();
+  for (int i = 0; i < 20; ++i) SleepMs(2);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(250));
 }
 
 }  // namespace

@@ -1,13 +1,19 @@
 #include "files.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 namespace fs = std::filesystem;
+
+// Makes `file` refuse to be created anew for reading and writing, while it may still be
+// emptied for writing only (files_posix_test.cpp, files_win32_test.cpp); false when this
+// cannot be arranged here.
+bool MakeFileRefuseReadWriteCreate(const fs::path& file);
+void LetFileBeCreatedAgain(const fs::path& file);
 
 namespace {
 
@@ -22,7 +28,7 @@ class FilesTest : public ::testing::Test {
   void SetUp() override {
     FileServiceInit();
     folder_ = fs::temp_directory_path() /
-              ("trawl-files-" + std::to_string(::getpid()) + "-" +
+              ("trawl-files-" + std::to_string(std::random_device()()) + "-" +
                ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(folder_);
     fs::create_directories(folder_);
@@ -32,17 +38,24 @@ class FilesTest : public ::testing::Test {
     fs::remove_all(folder_);
   }
 
-  Text PathText(const std::string& name) const { return TextFromUtf8((folder_ / name).string()); }
-  std::string Path(const std::string& name) const { return (folder_ / name).string(); }
+  // Names are UTF-8; paths are the platform's own (wide on Windows).
+  fs::path Path(const std::string& name) const {
+    return folder_ / fs::path(std::u8string(name.begin(), name.end()));
+  }
+  static Text AsText(const fs::path& path) {
+    const std::u16string units = path.u16string();
+    return Text(units.begin(), units.end());
+  }
+  Text PathText(const std::string& name) const { return AsText(Path(name)); }
   int64_t SizeOnDisk(const std::string& name) const {
-    return static_cast<int64_t>(fs::file_size(folder_ / name));
+    return static_cast<int64_t>(fs::file_size(Path(name)));
   }
   std::string Contents(const std::string& name) const {
-    std::ifstream in(folder_ / name, std::ios::binary);
+    std::ifstream in(Path(name), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
   }
   void Put(const std::string& name, const std::string& bytes) const {
-    std::ofstream(folder_ / name, std::ios::binary) << bytes;
+    std::ofstream(Path(name), std::ios::binary) << bytes;
   }
   static int64_t Write(int64_t file, const std::string& bytes) {
     return FileWrite(file, bytes.data(), static_cast<int64_t>(bytes.size()));
@@ -104,15 +117,27 @@ TEST_F(FilesTest, CreatingEmptiesAnExistingFileAndFailsOnFolders) {
   EXPECT_FALSE(fs::exists(folder_ / "victim"));
 }
 
-TEST_F(FilesTest, CreatingAnExistingFileOnlyWritableFallsBackToWriteOnly) {
-  if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
-  Put("writeonly", "old");
-  fs::permissions(folder_ / "writeonly", fs::perms::owner_write);
-  ASSERT_NE(FileCreate(1, PathText("writeonly")), 0);
+TEST_F(FilesTest, CreatingAFileThatRefusesReadWriteFallsBackToWritingOnly) {
+  Put("refusing", "old contents");
+  if (!MakeFileRefuseReadWriteCreate(Path("refusing"))) GTEST_SKIP() << "cannot be arranged here";
+  ASSERT_NE(FileCreate(1, PathText("refusing")), 0);
   EXPECT_EQ(Write(1, "new"), 3);
   FileClose(1);
-  fs::permissions(folder_ / "writeonly", fs::perms::owner_all);
-  EXPECT_EQ(Contents("writeonly"), "new");
+  LetFileBeCreatedAgain(Path("refusing"));
+  EXPECT_EQ(Contents("refusing"), "new");
+}
+
+TEST_F(FilesTest, AnyUnicodeNameWorks) {
+  // Outside every legacy code page, and beyond the 16-bit plane.
+  const std::string name = "\xCE\xA9mega-\xD0\xB6\xD1\x83\xD0\xBA-\xE6\xBC\xA2-\xF0\x9F\x98\x80.bin";
+  ASSERT_NE(FileCreate(1, PathText(name)), 0);
+  EXPECT_EQ(Write(1, Pattern(10)), 10);
+  FileClose(1);
+  EXPECT_EQ(Contents(name), Pattern(10));
+  EXPECT_EQ(PathSize(PathText(name)), 10);
+  ASSERT_NE(FileOpenRead(2, PathText(name)), 0);
+  EXPECT_EQ(Read(2, 20), Pattern(10));
+  FileClose(2);
 }
 
 TEST_F(FilesTest, ReadsServeFromTheBufferAndGoStraightForLargeRests) {
@@ -172,10 +197,29 @@ TEST_F(FilesTest, PathSizeTellsFilesFoldersAndNothing) {
   EXPECT_EQ(PathSize(PathText("caf\xC3\xA9")), 2);
   EXPECT_EQ(PathSize(PathText("absent")), -1);
   EXPECT_EQ(PathSize(u""), -1);
-  EXPECT_EQ(PathSize(TextFromUtf8(folder_.string())), -2);
-  EXPECT_EQ(PathSize(TextFromUtf8(folder_.string()) + u"//"), -2);
+  EXPECT_EQ(PathSize(AsText(folder_)), -2);
+  EXPECT_EQ(PathSize(AsText(folder_) + u"//"), -2);
   EXPECT_EQ(PathSize(u"/"), -2);
   EXPECT_EQ(PathSize(PathText("five") + Text(1, u'\0')), -1);
+}
+
+// A folder that is not there yet counts as writable when its nearest existing parent
+// is a folder; making it makes every missing step. A file on the way stops both.
+TEST_F(FilesTest, FoldersAreJudgedByTheirNearestParentAndMadeStepByStep) {
+  Put("file", "x");
+  const Text nested = PathText("a") + Text(1, fs::path::preferred_separator) + u"b" +
+                      Text(1, fs::path::preferred_separator);
+  EXPECT_EQ(FolderWritable(AsText(folder_)), 1);
+  EXPECT_EQ(FolderWritable(nested), 1);
+  EXPECT_FALSE(fs::exists(Path("a")));  // judging makes nothing
+  EXPECT_EQ(FolderCreate(nested), 1);
+  EXPECT_TRUE(fs::is_directory(Path("a") / "b"));
+  EXPECT_EQ(FolderCreate(nested), 1);  // already there
+  const Text throughFile = PathText("file") + Text(1, fs::path::preferred_separator) + u"sub";
+  EXPECT_EQ(FolderWritable(throughFile), 0);
+  EXPECT_EQ(FolderCreate(throughFile), 0);
+  EXPECT_EQ(FolderWritable(PathText("file")), 0);
+  EXPECT_EQ(FolderWritable(u""), 0);
 }
 
 }  // namespace

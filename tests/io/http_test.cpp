@@ -339,28 +339,6 @@ TEST_F(HttpTest, HeaderQueriesReportTheLengthOnlyWhenTheServerAnnouncesIt) {
   for (const auto& request : server_.Requests()) EXPECT_EQ(request.method, "HEAD");
 }
 
-TEST(HttpsTest, AnUntrustedCertificateFailsUntilItsCaFileIsTrusted) {
-  HttpTestServer server(HttpTestServer::Scheme::kHttps);
-  server.Start();
-  httplib::SSLClient probe("127.0.0.1", server.Port());
-  probe.enable_server_certificate_verification(false);
-  auto answer = probe.Get("/bytes/100");
-  ASSERT_TRUE(answer);
-  EXPECT_EQ(answer->body, MakeBody(100));
-
-  EXPECT_EQ(FetchToMemory(server.UrlText("/bytes/100")), 0);
-  EXPECT_EQ(FetchHeaders(server.UrlText("/bytes/100")), u"");
-
-  const std::string caPath = ::testing::TempDir() + "trawl-http-test-ca.pem";
-  std::ofstream(caPath) << server.CertificatePem();
-  FetchSetCaFile(TextFromUtf8(caPath));
-  EXPECT_EQ(Bytes(Fetch(server, "/bytes/100")), MakeBody(100));
-  EXPECT_NE(Headers(server, "/bytes/100").find("Content-Length: 100"), std::string::npos);
-  FetchSetCaFile(u"");
-  EXPECT_EQ(FetchToMemory(server.UrlText("/bytes/100")), 0);
-  std::remove(caPath.c_str());
-}
-
 TEST(UrlDecodeTest, EscapesAndBlanksDecodeUntilABrokenEscape) {
   EXPECT_EQ(UrlDecode(u"a%2Bb+c", 2), u"a+b c");
   EXPECT_EQ(UrlDecode(u"50%", 2), u"50");

@@ -16,12 +16,9 @@
 //   /hang                 sends nothing at all until the end
 //
 // Stalled routes give up when the server is stopped, so the destructor never hangs.
-// Link with trawl_http_test_server (cpp-httplib, OpenSSL).
+// Link with trawl_http_test_server (cpp-httplib). The HTTPS variant is in
+// https_test_server.h (Linux only: it needs OpenSSL).
 #include <httplib.h>
-#include <openssl/evp.h>
-#include <openssl/pem.h>
-#include <openssl/x509.h>
-#include <openssl/x509v3.h>
 
 #include <algorithm>
 #include <atomic>
@@ -46,52 +43,6 @@ inline std::string MakeBody(size_t length, size_t first = 0) {
   return body;
 }
 
-// A fresh self-signed certificate for 127.0.0.1 and its key (nobody trusts it).
-class SelfSignedCertificate {
- public:
-  SelfSignedCertificate() : key_(EVP_EC_gen("P-256")), cert_(X509_new()) {
-    if (!key_ || !cert_) throw std::runtime_error("no certificate");
-    X509_set_version(cert_, 2);
-    ASN1_INTEGER_set(X509_get_serialNumber(cert_), 1);
-    X509_gmtime_adj(X509_getm_notBefore(cert_), -60);
-    X509_gmtime_adj(X509_getm_notAfter(cert_), 86400);
-    X509_set_pubkey(cert_, key_);
-    X509_NAME* name = X509_get_subject_name(cert_);
-    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC,
-                               reinterpret_cast<const unsigned char*>("127.0.0.1"), -1, -1, 0);
-    X509_set_issuer_name(cert_, name);
-    // The address matches, so only the missing trust can make a client refuse it.
-    X509_EXTENSION* altName =
-        X509V3_EXT_conf_nid(nullptr, nullptr, NID_subject_alt_name, const_cast<char*>("IP:127.0.0.1"));
-    X509_add_ext(cert_, altName, -1);
-    X509_EXTENSION_free(altName);
-    if (!X509_sign(cert_, key_, EVP_sha256())) throw std::runtime_error("no signature");
-  }
-  ~SelfSignedCertificate() {
-    X509_free(cert_);
-    EVP_PKEY_free(key_);
-  }
-  SelfSignedCertificate(const SelfSignedCertificate&) = delete;
-  SelfSignedCertificate& operator=(const SelfSignedCertificate&) = delete;
-
-  X509* Certificate() const { return cert_; }
-  EVP_PKEY* Key() const { return key_; }
-
-  std::string Pem() const {
-    BIO* bio = BIO_new(BIO_s_mem());
-    PEM_write_bio_X509(bio, cert_);
-    char* bytes = nullptr;
-    const long length = BIO_get_mem_data(bio, &bytes);
-    std::string pem(bytes, static_cast<size_t>(length));
-    BIO_free(bio);
-    return pem;
-  }
-
- private:
-  EVP_PKEY* key_;
-  X509* cert_;
-};
-
 struct LoggedRequest {
   std::string method;
   std::string path;
@@ -103,25 +54,9 @@ class HttpTestServer {
  public:
   enum class Scheme { kHttp, kHttps };
 
-  explicit HttpTestServer(Scheme scheme = Scheme::kHttp) : scheme_(scheme) {
-    if (scheme == Scheme::kHttps) {
-      SelfSignedCertificate certificate;
-      certificatePem_ = certificate.Pem();
-      server_ = std::make_unique<httplib::SSLServer>(certificate.Certificate(), certificate.Key());
-    } else {
-      server_ = std::make_unique<httplib::Server>();
-    }
-    server_->set_keep_alive_timeout(1);
-    server_->set_pre_routing_handler([this](const httplib::Request& request, httplib::Response&) {
-      std::lock_guard lock(logMutex_);
-      log_.push_back({request.method, request.path, request.get_header_value("User-Agent"),
-                      request.remote_port});
-      return httplib::Server::HandlerResponse::Unhandled;
-    });
-    AddStandardRoutes();
-  }
+  HttpTestServer() : HttpTestServer(std::make_unique<httplib::Server>(), Scheme::kHttp, "") {}
 
-  ~HttpTestServer() { Stop(); }
+  virtual ~HttpTestServer() { Stop(); }
   HttpTestServer(const HttpTestServer&) = delete;
   HttpTestServer& operator=(const HttpTestServer&) = delete;
 
@@ -184,6 +119,19 @@ class HttpTestServer {
 
   // Until the server stops, at most ten minutes.
   void PauseUntilStopped() const { Pause(600000); }
+
+ protected:
+  HttpTestServer(std::unique_ptr<httplib::Server> server, Scheme scheme, std::string certificatePem)
+      : scheme_(scheme), certificatePem_(std::move(certificatePem)), server_(std::move(server)) {
+    server_->set_keep_alive_timeout(1);
+    server_->set_pre_routing_handler([this](const httplib::Request& request, httplib::Response&) {
+      std::lock_guard lock(logMutex_);
+      log_.push_back({request.method, request.path, request.get_header_value("User-Agent"),
+                      request.remote_port});
+      return httplib::Server::HandlerResponse::Unhandled;
+    });
+    AddStandardRoutes();
+  }
 
  private:
   static size_t Number(const httplib::Request& request, size_t index) {

@@ -1,0 +1,21 @@
+#include <unistd.h>
+
+#include <string>
+
+#include "program.h"
+
+Text ProgramFilePath() {
+  std::string buffer(256, '\0');
+  while (buffer.size() <= 65536) {
+    ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
+    if (length < 0) return Text();
+    if (static_cast<size_t>(length) < buffer.size()) {
+      buffer.resize(static_cast<size_t>(length));
+      return TextFromUtf8(buffer);
+    }
+    buffer.resize(buffer.size() * 2);  // the link may have been cut short
+  }
+  return Text();
+}
+
+bool IsPathSeparator(char16_t c) { return c == u'/'; }
