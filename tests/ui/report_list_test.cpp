@@ -172,8 +172,20 @@ TEST_F(ReportListTest, RedrawSwitchHoldsPaintingUntilSwitchedOn) {
   EXPECT_FALSE(View()->updatesEnabled());
   for (int i = 0; i < 50; ++i) ListAddItem(20, -1, u"x\ny");
   EXPECT_EQ(ListItemCount(20), 53) << "rows are there while nothing is painted";
+  ListAddItem(20, 1, u"mid\nm");  // not at the end: the view learns of the rows before it
+  ListAddItem(20, -1, u"last\nz");
   ListSetRedraw(20, 1);
   EXPECT_TRUE(View()->updatesEnabled());
+  const QAbstractItemModel& model = *View()->model();
+  ASSERT_EQ(model.rowCount(), 55) << "the view knows every row once it is drawn again";
+  for (auto [row, cell] : {std::pair{0, "1"}, {1, "mid"}, {2, "2"}, {53, "x"}, {54, "last"}})
+    EXPECT_EQ(model.index(row, 0).data().toString().toStdString(), cell) << row;
+  // A row added while nothing is drawn can be selected at once.
+  ListSetRedraw(20, 0);
+  ListAddItem(20, -1, u"new\nn");
+  ListSetItemFlags(20, 55, kListItemSelected);
+  EXPECT_TRUE(View()->selectionModel()->isRowSelected(55, {}));
+  ListSetRedraw(20, 1);
 }
 
 TEST_F(ReportListTest, OtherGadgetsAndMissingListsAreNoLists) {

@@ -42,8 +42,9 @@ class ListModel final : public QAbstractTableModel {
 
   PlatformListModel& rows;
 
+  // The view knows the published rows only (see InsertRow).
   int rowCount(const QModelIndex& parent) const override {
-    return parent.isValid() ? 0 : static_cast<int>(rows.RowCount());
+    return parent.isValid() ? 0 : static_cast<int>(published_);
   }
   int columnCount(const QModelIndex& parent) const override {
     return parent.isValid() ? 0 : static_cast<int>(rows.ColumnCount());
@@ -82,17 +83,23 @@ class ListModel final : public QAbstractTableModel {
   // Only the user's toggles (keyboard or mouse) come here.
   bool setData(const QModelIndex& index, const QVariant&, int role) override;
 
-  int64_t InsertRow(int64_t position, TextView text) {
-    int at = static_cast<int>(rows.InsertPosition(position));
-    beginInsertRows(QModelIndex(), at, at);
-    rows.InsertRow(at, text);
+  // While the list is not redrawn, rows added at the end are told to the view in one
+  // notice when it is next used (Publish): the view's work per notice was half the time
+  // of filling a 100,000-row list.
+  int64_t InsertRow(int64_t position, TextView text);
+
+  void Publish() {
+    const int64_t count = rows.RowCount();
+    if (published_ >= count) return;
+    beginInsertRows(QModelIndex(), static_cast<int>(published_), static_cast<int>(count - 1));
+    published_ = count;
     endInsertRows();
-    return at;
   }
 
   void Clear() {
     beginResetModel();
     rows.Clear();
+    published_ = 0;
     endResetModel();
   }
 
@@ -123,6 +130,7 @@ class ListModel final : public QAbstractTableModel {
   }
 
   ListView* view_;
+  int64_t published_ = 0;  // rows the view has been told of
   const bool checkboxes_;
 };
 
@@ -312,7 +320,23 @@ bool ListModel::setData(const QModelIndex& index, const QVariant&, int role) {
   return view_->UserToggle(index.row());
 }
 
-ListView* ViewOf(int64_t handle) { return WidgetAs<ListView>(handle); }
+int64_t ListModel::InsertRow(int64_t position, TextView text) {
+  const int64_t at = rows.InsertPosition(position);
+  if (!view_->updatesEnabled() && at == rows.RowCount()) return rows.InsertRow(at, text);
+  Publish();
+  beginInsertRows(QModelIndex(), static_cast<int>(at), static_cast<int>(at));
+  rows.InsertRow(at, text);
+  published_ = rows.RowCount();
+  endInsertRows();
+  return at;
+}
+
+// Every use of a list but adding a row first tells its view of rows added meanwhile.
+ListView* ViewOf(int64_t handle) {
+  ListView* view = WidgetAs<ListView>(handle);
+  if (view) view->Model().Publish();
+  return view;
+}
 
 }  // namespace
 
@@ -329,7 +353,7 @@ int64_t PlatformListCreate(int64_t parent, int64_t number, int64_t window, const
 }
 
 int64_t PlatformListInsertRow(int64_t handle, int64_t position, TextView text) {
-  ListView* view = ViewOf(handle);
+  auto* view = WidgetAs<ListView>(handle);
   return view ? view->Model().InsertRow(position, text) : -1;
 }
 
