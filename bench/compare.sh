@@ -9,7 +9,8 @@
 # (plain HTTP, and HTTPS with HTTP/2 under a throw-away CA that only this benchmark
 # trusts: Trawl through its test setter, curl through --cacert), writes once to most of
 # the free memory (bench/support/memory_warmup.cpp: on a virtual machine the first write
-# to a page can cost far more than later ones), measures each job's
+# to a page can cost far more than later ones; where the machine hands freed pages back to
+# its host, it is asked to wait a minute meanwhile), measures each job's
 # Trawl side and its yardstick alternately, and prints one table of medians. Trawl's
 # times are the job inside a running program (bench/*_job.cpp); a yardstick's time is
 # its whole command. Peak memory is the peak resident size of the process (for a
@@ -57,7 +58,21 @@ mark_tool=$(realpath "$build/tools/mark-picture/trawl-mark-picture")
 
 work=$(mktemp -d /tmp/trawl-compare.XXXXXX)
 nginx_pid=""
+# Some virtual machines hand freed memory back to their host at once (free page
+# reporting); the next first write to such a page then costs a fault in the host as well,
+# several times a normal one, and falls on whichever side got the page. Where the machine
+# lets its delay be set, freed pages stay for a minute while this runs; the old value
+# comes back at the end.
+reporting_delay=/sys/module/page_reporting/parameters/min_free_ms
+old_reporting_delay=""
+hold_freed_pages() {
+  [ -w "$reporting_delay" ] || return 0
+  old_reporting_delay=$(cat "$reporting_delay")
+  echo 60000 >"$reporting_delay"
+  echo "freed pages stay with this machine for a minute while measuring" >&2
+}
 cleanup() {
+  [ -z "$old_reporting_delay" ] || echo "$old_reporting_delay" >"$reporting_delay"
   if [ -n "$nginx_pid" ]; then
     kill -QUIT "$nginx_pid" 2>/dev/null || true
     wait "$nginx_pid" 2>/dev/null || true
@@ -426,6 +441,7 @@ profile_worst() {
 make_certificates
 start_nginx
 define_jobs
+hold_freed_pages
 "$jobs_dir/memory_warmup" >&2
 measure
 print_table
