@@ -1,11 +1,6 @@
 #include "images.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -16,6 +11,7 @@
 #include "images_codec.h"
 #include "jpeg_codec.h"
 #include "object_table.h"
+#include "read_file.h"
 #include "replace_file.h"
 
 namespace {
@@ -97,28 +93,6 @@ void ReleaseNumber(int64_t image) {
 const ImageBitmap* BitmapOf(int64_t image) {
   ImageRecord* record = images ? images->Get(image) : nullptr;
   return record ? record->handle.get() : nullptr;
-}
-
-using FileBytes = std::vector<uint8_t, LargeBlockAllocator<uint8_t>>;
-
-bool ReadWholeFile(const std::string& path, FileBytes& bytes) {
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct stat info {};
-  bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 &&
-            info.st_size <= kMaxFileBytes;
-  if (ok) {
-    bytes.resize(static_cast<size_t>(info.st_size));
-    size_t done = 0;
-    while (ok && done < bytes.size()) {
-      ssize_t got = read(fd, bytes.data() + done, bytes.size() - done);
-      if (got < 0 && errno == EINTR) continue;
-      ok = got > 0;
-      if (ok) done += static_cast<size_t>(got);
-    }
-  }
-  close(fd);
-  return ok;
 }
 
 bool IsSavableDepth(int64_t depth) {
@@ -235,7 +209,7 @@ int64_t ImageLoad(int64_t image, const Text& path, int64_t) {
   FileBytes bytes;
   bool read = false;
   try {
-    read = !path.empty() && ReadWholeFile(TextToUtf8(path), bytes);
+    read = ReadFileWhole(path, kMaxFileBytes, bytes);
   } catch (...) {
     read = false;
   }

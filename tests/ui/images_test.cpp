@@ -71,6 +71,8 @@ TEST_F(ImageTableTest, UnusableInputFreesTheNumber) {
   EXPECT_EQ(ImageLoad(6, Text()), 0);
   WriteBytes(folder / "empty.bmp", {});
   EXPECT_EQ(ImageLoad(6, PathText(folder / "empty.bmp")), 0);
+  WriteBytes(folder / "real.bmp", red);  // a name cut at a NUL must not reach this file
+  EXPECT_EQ(ImageLoad(6, PathText(folder / "real.bmp") + Text(1, u'\0') + u"x"), 0);
 }
 
 TEST_F(ImageTableTest, LoadReadsFilesWithAnyName) {

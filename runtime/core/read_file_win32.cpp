@@ -1,0 +1,29 @@
+#include <windows.h>
+
+#include <algorithm>
+
+#include "read_file.h"
+
+bool ReadFileWhole(TextView path, int64_t maxBytes, FileBytes& bytes) {
+  if (path.empty() || path.find(u'\0') != TextView::npos) return false;  // would name another file
+  const Text name(path);
+  HANDLE file = CreateFileW(reinterpret_cast<const wchar_t*>(name.c_str()), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER size{};
+  bool ok = GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size) &&
+            size.QuadPart > 0 && size.QuadPart <= maxBytes;
+  if (ok) {
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    size_t done = 0;
+    while (ok && done < bytes.size()) {
+      const auto step = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, size_t{1} << 30));
+      DWORD got = 0;
+      ok = ReadFile(file, bytes.data() + done, step, &got, nullptr) && got > 0;
+      done += got;
+    }
+  }
+  CloseHandle(file);
+  return ok;
+}
