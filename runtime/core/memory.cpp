@@ -34,8 +34,8 @@ bool SizeIsValid(int64_t size) { return size >= 1 && size <= kLargestBlock; }
 
 size_t TotalOf(int64_t size) { return kHeaderSize + static_cast<size_t>(size); }
 
-// Large blocks (a picture's or a catalogue's body, a picture's pixels) are first written
-// page by page.
+// From this size on (a picture's or a catalogue's body) a block gets a mapping of its own
+// where the system offers them.
 constexpr size_t kLargeFrom = size_t{4} << 20;
 
 #if defined(__linux__)
@@ -109,17 +109,6 @@ uint8_t* MoveToMapping(uint8_t* block, int64_t size) {
 }
 
 }  // namespace
-
-void MemoryAdviseLarge([[maybe_unused]] void* raw, [[maybe_unused]] size_t total) {
-  if (total < kLargeFrom) return;
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-  constexpr uintptr_t kHugePage = uintptr_t{2} << 20;
-  const auto begin = reinterpret_cast<uintptr_t>(raw);
-  const uintptr_t first = (begin + kHugePage - 1) & ~(kHugePage - 1);
-  const uintptr_t last = (begin + total) & ~(kHugePage - 1);
-  if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-#endif
-}
 
 uint8_t* MemoryAllocate(int64_t size, int flags) {
   if (!SizeIsValid(size)) return nullptr;

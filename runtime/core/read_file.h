@@ -6,10 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "memory.h"
 #include "text.h"
 
-using FileBytes = std::vector<uint8_t, LargeBlockAllocator<uint8_t>>;
-
 // true with the file's bytes in `bytes`; false (and `bytes` unspecified) otherwise.
-bool ReadFileWhole(TextView path, int64_t maxBytes, FileBytes& bytes);
+bool ReadFileWhole(TextView path, int64_t maxBytes, std::vector<uint8_t>& bytes);

@@ -7,7 +7,7 @@
 
 #include "read_file.h"
 
-bool ReadFileWhole(TextView path, int64_t maxBytes, FileBytes& bytes) {
+bool ReadFileWhole(TextView path, int64_t maxBytes, std::vector<uint8_t>& bytes) {
   if (path.empty() || path.find(u'\0') != TextView::npos) return false;  // would name another file
   const int fd = open(TextToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;

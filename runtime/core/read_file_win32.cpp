@@ -4,7 +4,7 @@
 
 #include "read_file.h"
 
-bool ReadFileWhole(TextView path, int64_t maxBytes, FileBytes& bytes) {
+bool ReadFileWhole(TextView path, int64_t maxBytes, std::vector<uint8_t>& bytes) {
   if (path.empty() || path.find(u'\0') != TextView::npos) return false;  // would name another file
   const Text name(path);
   HANDLE file = CreateFileW(reinterpret_cast<const wchar_t*>(name.c_str()), GENERIC_READ,

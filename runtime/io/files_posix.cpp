@@ -80,16 +80,6 @@ bool FileHandleMove(int64_t handle, int64_t distance) {
 
 void FileHandleClose(int64_t handle) { ::close(Descriptor(handle)); }
 
-int64_t PathSize(TextView path) {
-  while (path.size() > 1 && path.back() == u'/') path.remove_suffix(1);
-  const auto systemPath = SystemPath(path);
-  if (!systemPath) return -1;
-  struct stat info {};
-  if (::stat(systemPath->c_str(), &info) != 0) return -1;
-  if (S_ISDIR(info.st_mode)) return -2;
-  return static_cast<int64_t>(info.st_size);
-}
-
 namespace {
 
 // The path without trailing "/" (the root keeps its own).
@@ -99,6 +89,15 @@ TextView WithoutTrailingSeparators(TextView path) {
 }
 
 }  // namespace
+
+int64_t PathSize(TextView path) {
+  const auto systemPath = SystemPath(WithoutTrailingSeparators(path));
+  if (!systemPath) return -1;
+  struct stat info {};
+  if (::stat(systemPath->c_str(), &info) != 0) return -1;
+  if (S_ISDIR(info.st_mode)) return -2;
+  return static_cast<int64_t>(info.st_size);
+}
 
 int FolderWritable(TextView folder) {
   TextView path = WithoutTrailingSeparators(folder);

@@ -96,13 +96,24 @@ bool FileHandleMove(int64_t handle, int64_t distance) {
 
 void FileHandleClose(int64_t handle) { CloseHandle(Handle(handle)); }
 
+namespace {
+
+// The path without trailing separators (a drive's root keeps its own).
+TextView WithoutTrailingSeparators(TextView path) {
+  while (path.size() > 1 && IsSeparator(path.back()) && !(path.size() == 3 && path[1] == u':'))
+    path.remove_suffix(1);
+  return path;
+}
+
+}  // namespace
+
 int64_t PathSize(TextView path) {
   path = path.substr(0, std::min(path.size(), kLongestPath));
   if (path.empty() || path.find(u'\0') != TextView::npos) return -1;
   // "C:" and "C:\" name a drive. ("C:name" is a file in that drive's working folder.)
   if (path.size() <= 3 && path.size() >= 2 && path[1] == u':' && (path.size() == 2 || IsSeparator(path[2])))
     return DriveExists(Text(path)) ? -2 : -1;
-  while (path.size() > 1 && IsSeparator(path.back())) path.remove_suffix(1);
+  path = WithoutTrailingSeparators(path);
   const Text name(path);
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (GetFileAttributesExW(Wide(name), GetFileExInfoStandard, &data)) {
@@ -114,17 +125,6 @@ int64_t PathSize(TextView path) {
                              (path[0] == u'\\' || path[0] == u'/' || path[0] == u'.');
   return uncOrRelative && DriveExists(name) ? -2 : -1;
 }
-
-namespace {
-
-// The path without trailing separators (a drive's root keeps its own).
-TextView WithoutTrailingSeparators(TextView path) {
-  while (path.size() > 1 && IsSeparator(path.back()) && !(path.size() == 3 && path[1] == u':'))
-    path.remove_suffix(1);
-  return path;
-}
-
-}  // namespace
 
 int FolderWritable(TextView folder) {
   TextView path = WithoutTrailingSeparators(folder);

@@ -18,7 +18,6 @@ XmlArena::XmlArena(size_t firstBlockSize) { AddBlock(firstBlockSize); }
 bool XmlArena::AddBlock(size_t size) {
   std::unique_ptr<std::byte[]> block(new (std::nothrow) std::byte[size]);
   if (!block) return false;
-  MemoryAdviseLarge(block.get(), size);
   cursor_ = block.get();
   end_ = cursor_ + size;
   blocks_.push_back(std::move(block));
@@ -56,7 +55,8 @@ XmlNode* XmlNodePool::Take() {
   if (!free_) {
     // Chunks double with the pool, so a large tree needs few of them.
     const size_t count = capacity_ < kFirstChunkNodes ? kFirstChunkNodes : capacity_;
-    XmlNode* chunk = chunks_.emplace_back(count).data();
+    chunks_.emplace_back(new XmlNode[count]);
+    XmlNode* chunk = chunks_.back().get();
     for (size_t i = 0; i + 1 < count; ++i) chunk[i].next = &chunk[i + 1];
     free_ = chunk;
     capacity_ += count;

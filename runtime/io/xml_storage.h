@@ -10,7 +10,6 @@
 #include <mutex>
 #include <vector>
 
-#include "memory.h"
 #include "text.h"
 
 // A string held by a document's storage; not terminated.
@@ -74,7 +73,7 @@ class XmlNodePool {
 
  private:
   std::mutex mutex_;
-  std::vector<std::vector<XmlNode, LargeBlockAllocator<XmlNode>>> chunks_;
+  std::vector<std::unique_ptr<XmlNode[]>> chunks_;
   XmlNode* free_ = nullptr;  // linked through `next`
   size_t capacity_ = 0;
   size_t live_ = 0;

@@ -206,7 +206,7 @@ int64_t ImageFromMemory(int64_t image, const void* data, int64_t size) {
 }
 
 int64_t ImageLoad(int64_t image, const Text& path, int64_t) {
-  FileBytes bytes;
+  std::vector<uint8_t> bytes;
   bool read = false;
   try {
     read = ReadFileWhole(path, kMaxFileBytes, bytes);

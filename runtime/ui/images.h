@@ -14,7 +14,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "memory.h"
 #include "text.h"
 
 // Four-character codes of the codecs (the bytes "BMP", "JPEG", "ICON" read little-endian).
@@ -34,7 +33,7 @@ struct ImageBitmap {
   int64_t stride = 0;    // bytes per row, a multiple of 4
   int64_t format = 0;    // code of the decoder that made it
   bool isIcon = false;
-  std::vector<uint8_t, LargeBlockAllocator<uint8_t>> pixels;  // bottom-up rows, stride x height bytes
+  std::vector<uint8_t> pixels;  // bottom-up rows, stride x height bytes
 
   // The bytes of picture line y (0 = top); the caller keeps y in range.
   uint8_t* Line(int64_t y) { return pixels.data() + (height - 1 - y) * stride; }

@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "memory.h"
 #include "platform/platform.h"
 #include "text.h"
 
@@ -53,5 +52,5 @@ class ListRows final : public PlatformListModel {
   };
 
   std::vector<Text> titles_;
-  std::vector<Row, LargeBlockAllocator<Row>> rows_;
+  std::vector<Row> rows_;
 };
