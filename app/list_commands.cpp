@@ -11,7 +11,7 @@
 #include "requesters.h"
 #include "texts.h"
 #include "toolbar.h"
-#include "windows.h"
+#include "toolkit_windows.h"
 #include "worker_events.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include "stop_picture.h"
 #include "texts.h"
 #include "toolbar.h"
-#include "windows.h"
+#include "toolkit_windows.h"
 
 namespace {
 
@@ -161,8 +161,8 @@ int64_t MainWindowFilter(int64_t, uint32_t message, uint64_t, int64_t lParam) {
   if (notice->fromHandle != itemListHandle || notice->code != kListNotifyItemChanging ||
       notice->changedMask != kListFieldState)
     return kFilterDefault;
-  const bool checkboxOnly = notice->newState == kListStateUnchecked ||
-                            notice->newState == kListStateChecked;
+  const bool checkboxOnly =
+      notice->newState == kListStateUnchecked || notice->newState == kListStateChecked;
   if (checkboxOnly && DownloadActive != 0) return 1;
   const bool checkChanges = ((notice->newState ^ notice->oldState) & kListCheckImageBits) != 0;
   if (checkChanges && RowIsDownloading(notice->row)) return 1;

@@ -11,7 +11,7 @@
 #include "size_headers.h"
 #include "texts.h"
 #include "threads.h"
-#include "windows.h"
+#include "toolkit_windows.h"
 
 int64_t QueryRemoteSizeOf(const Text& address, const std::atomic<int64_t>* abortWhenSet) {
   if (address.empty()) return 0;
@@ -97,7 +97,8 @@ constexpr int64_t kKeyPollMs = 50;
 bool EscapeSeen() { return (KeyGetAsyncState(kKeyEscape) & (kKeyDown | kKeyPressedSince)) != 0; }
 
 void AwaitEscapeRelease() {
-  for (int64_t waited = 0; waited < kEscapeReleaseWaitMs && (KeyGetAsyncState(kKeyEscape) & kKeyDown);
+  for (int64_t waited = 0;
+       waited < kEscapeReleaseWaitMs && (KeyGetAsyncState(kKeyEscape) & kKeyDown);
        waited += kKeyPollMs)
     SleepMs(kKeyPollMs);
 }
@@ -115,8 +116,8 @@ int64_t CountSelectedRows(int64_t rows) {
 }
 
 Text CountAndSize(const TotalCounters& counters) {
-  return TextFromInt(counters.done) + T(TextRole::CountSizeJoiner) +
-         FormatSize(counters.total, 1) + T(TextRole::SizeTail);
+  return TextFromInt(counters.done) + T(TextRole::CountSizeJoiner) + FormatSize(counters.total, 1) +
+         T(TextRole::SizeTail);
 }
 
 Text FailurePart(TextRole lead, const TotalCounters& counters) {
@@ -170,8 +171,7 @@ int32_t RunSizeTotal(const TotalTexts& kind) {
     }
     if (!RowTakesPart(kind, counters.index)) continue;
     ++counters.done;
-    int64_t size =
-        QueryEntrySize(ListGetItemValue(kItemList, counters.index), &ShutdownRequested);
+    int64_t size = QueryEntrySize(ListGetItemValue(kItemList, counters.index), &ShutdownRequested);
     if (size <= 0 || !AddToTotal(counters.total, size)) ++counters.failed;
     GadgetSetValue(kBatchProgressBar, counters.done);
   }

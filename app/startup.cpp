@@ -25,7 +25,7 @@
 #include "threads.h"
 #include "toolbar.h"
 #include "toolkit.h"
-#include "windows.h"
+#include "toolkit_windows.h"
 #include "worker_events.h"
 #include "xml_document.h"
 
@@ -92,7 +92,9 @@ bool ConnectivityChecked() {
   return true;
 }
 
-void BindMenu(int64_t item, EventCallback handler) { EventBind(kEventMenu, handler, kMainWindow, item); }
+void BindMenu(int64_t item, EventCallback handler) {
+  EventBind(kEventMenu, handler, kMainWindow, item);
+}
 
 void BindHandlers() {
   BindMenu(kMenuClear, &CommandClear);

@@ -9,7 +9,7 @@
 #include "gadgets.h"
 #include "report_list.h"
 #include "toolkit.h"
-#include "windows.h"
+#include "toolkit_windows.h"
 
 namespace {
 
@@ -48,8 +48,9 @@ void BM_AddRowsWithRedrawOff(benchmark::State& state) {
     Pump();
     ListSetRedraw(0, 0);
     for (int64_t i = 1; i <= kRows; ++i)
-      ListAddItem(0, -1, TextPadLeft(TextFromInt(i), 4, u" ") + u"\nAlbum - picture_" +
-                             TextFromInt(i) + u".jpg\n-\nqueued");
+      ListAddItem(0, -1,
+                  TextPadLeft(TextFromInt(i), 4, u" ") + u"\nAlbum - picture_" + TextFromInt(i) +
+                      u".jpg\n-\nqueued");
     ListSetRedraw(0, 1);
     Pump();  // the one layout and repaint
   }

@@ -9,7 +9,7 @@
 #include "platform/platform.h"
 #include "report_list.h"
 #include "toolkit_internal.h"
-#include "windows.h"
+#include "toolkit_windows.h"
 
 namespace {
 
@@ -153,10 +153,11 @@ int64_t GadgetCreateFrame(int64_t number, int64_t x, int64_t y, int64_t width, i
 
 int64_t GadgetCreatePanel(int64_t number, int64_t x, int64_t y, int64_t width, int64_t height,
                           int64_t flags) {
-  int64_t result = Create(number, kKindPanel, {x, y, width, height},
-                          [&](int64_t parent, int64_t window, int64_t id, const PlatformGone& gone) {
-                            return PlatformPanelCreate(parent, id, window, flags, gone);
-                          });
+  int64_t result =
+      Create(number, kKindPanel, {x, y, width, height},
+             [&](int64_t parent, int64_t window, int64_t id, const PlatformGone& gone) {
+               return PlatformPanelCreate(parent, id, window, flags, gone);
+             });
   if (result)
     containers->Get().panels.push_back(number == kDynamicNumber ? GadgetGetHandle(result) : result);
   return result;
@@ -170,10 +171,11 @@ void GadgetEndPanel() {
 
 int64_t GadgetCreateProgressBar(int64_t number, int64_t x, int64_t y, int64_t width, int64_t height,
                                 int64_t minimum, int64_t maximum, int64_t flags) {
-  int64_t result = Create(number, kKindProgressBar, {x, y, width, height},
-                          [&](int64_t parent, int64_t window, int64_t id, const PlatformGone& gone) {
-                            return PlatformProgressCreate(parent, id, window, gone);
-                          });
+  int64_t result =
+      Create(number, kKindProgressBar, {x, y, width, height},
+             [&](int64_t parent, int64_t window, int64_t id, const PlatformGone& gone) {
+               return PlatformProgressCreate(parent, id, window, gone);
+             });
   int64_t id = number == kDynamicNumber ? result : number;
   if (GadgetRecord* record = result ? Find(id) : nullptr) {
     record->minimum = static_cast<int32_t>(minimum);
@@ -188,16 +190,16 @@ int64_t GadgetCreateReportList(int64_t number, int64_t x, int64_t y, int64_t wid
                                const Text& firstColumnTitle, int64_t firstColumnWidth,
                                int64_t flags) {
   auto rows = std::make_unique<ListRows>();
-  int64_t result = Create(
-      number, kKindReportList, {x, y, width, height},
-      [&](int64_t parent, int64_t window, int64_t id, const PlatformGone& gone) {
-        auto filter = [window](int64_t platformWindow, uint32_t message, uint64_t wParam,
-                               int64_t lParam) {
-          return WindowRunFilter(window, platformWindow, message, wParam, lParam);
-        };
-        return PlatformListCreate(parent, id, window, firstColumnTitle, firstColumnWidth, flags,
-                                  *rows, filter, gone);
-      });
+  int64_t result =
+      Create(number, kKindReportList, {x, y, width, height},
+             [&](int64_t parent, int64_t window, int64_t id, const PlatformGone& gone) {
+               auto filter = [window](int64_t platformWindow, uint32_t message, uint64_t wParam,
+                                      int64_t lParam) {
+                 return WindowRunFilter(window, platformWindow, message, wParam, lParam);
+               };
+               return PlatformListCreate(parent, id, window, firstColumnTitle, firstColumnWidth,
+                                         flags, *rows, filter, gone);
+             });
   if (GadgetRecord* record = result ? Find(number == kDynamicNumber ? result : number) : nullptr)
     record->rows = std::move(rows);
   return result;

@@ -6,7 +6,7 @@
 #include "per_thread.h"
 #include "platform/platform.h"
 #include "toolkit_internal.h"
-#include "windows.h"
+#include "toolkit_windows.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
-#include <QPushButton>
 #include <QApplication>
+#include <QEvent>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QEvent>
+#include <QPushButton>
 #include <QTest>
 #include <QWidget>
 #include <condition_variable>
@@ -18,7 +18,7 @@
 #include "report_list.h"
 #include "startup.h"
 #include "statusbar.h"
-#include "windows.h"
+#include "toolkit_windows.h"
 
 using namespace std::chrono_literals;
 
@@ -304,14 +304,19 @@ std::optional<int> AppRun::WaitForExit(std::chrono::milliseconds timeout) {
 int AppRun::Stop() {
   if (!launched_) return -1;
   // A popup or dialog a failed test left open would hold the event loop.
-  RunOnUi([] {
-    if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
-    if (QWidget* modal = QApplication::activeModalWidget(); modal && !qobject_cast<QMessageBox*>(modal))
-      modal->close();
-  }, 10s);
-  RunOnUi([] {
-    if (QWidget* window = MainWindow()) window->close();
-  }, 10s);
+  RunOnUi(
+      [] {
+        if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+        if (QWidget* modal = QApplication::activeModalWidget();
+            modal && !qobject_cast<QMessageBox*>(modal))
+          modal->close();
+      },
+      10s);
+  RunOnUi(
+      [] {
+        if (QWidget* window = MainWindow()) window->close();
+      },
+      10s);
   std::optional<int> code = WaitForExit();
   EXPECT_TRUE(code.has_value()) << "the application did not end after its window closed";
   return code.value_or(-1);
@@ -353,14 +358,16 @@ void AppRun::AnswerBoxesWhileRunning() {
   while (watching_) {
     if (answerBoxes_) {
       std::optional<MessageBoxSeen> seen;
-      RunOnUi([&seen] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible()) return;
-        seen = MessageBoxSeen{box->windowTitle(), box->text(), static_cast<int>(box->icon())};
-        QAbstractButton* button = box->defaultButton();
-        if (!button && !box->buttons().isEmpty()) button = box->buttons().first();
-        if (button) button->click();
-      }, 2s);
+      RunOnUi(
+          [&seen] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible()) return;
+            seen = MessageBoxSeen{box->windowTitle(), box->text(), static_cast<int>(box->icon())};
+            QAbstractButton* button = box->defaultButton();
+            if (!button && !box->buttons().isEmpty()) button = box->buttons().first();
+            if (button) button->click();
+          },
+          2s);
       if (seen) {
         std::lock_guard lock(boxesLock_);
         boxes_.push_back(*seen);

@@ -1,5 +1,7 @@
 // The main window end to end: the notice before it, the window as built and laid out,
 // and its filter.
+#include "main_window.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -9,13 +11,12 @@
 #include "app_state.h"
 #include "fonts.h"
 #include "gadgets.h"
-#include "main_window.h"
 #include "program.h"
 #include "report_list.h"
 #include "statusbar.h"
 #include "texts.h"
 #include "toolbar.h"
-#include "windows.h"
+#include "toolkit_windows.h"
 
 namespace {
 
@@ -34,7 +35,8 @@ class MainWindowTest : public ::testing::Test {
     bool operator==(const Box&) const = default;
   };
   static Box GadgetBox(int64_t gadget) {
-    return {GadgetGetX(gadget), GadgetGetY(gadget), GadgetGetWidth(gadget), GadgetGetHeight(gadget)};
+    return {GadgetGetX(gadget), GadgetGetY(gadget), GadgetGetWidth(gadget),
+            GadgetGetHeight(gadget)};
   }
 
   TestWebServer server_;
@@ -56,7 +58,8 @@ TEST_F(MainWindowTest, NoticeComesFirstAndTheWindowIsBuiltAsDesigned) {
     // The toolbar gadgets count from the toolbar's corner.
     const int64_t toolbar = ToolbarGetHandle(kMainToolbar);
     for (int64_t gadget : {kSearchField, kToolbarDivider, kFolderButton, kFolderField})
-      EXPECT_EQ(reinterpret_cast<int64_t>(AppRun::Gadget(gadget)->parentWidget()), toolbar) << gadget;
+      EXPECT_EQ(reinterpret_cast<int64_t>(AppRun::Gadget(gadget)->parentWidget()), toolbar)
+          << gadget;
     EXPECT_EQ(GadgetBox(kSearchField), (Box{78, 3, 240, 18}));
     EXPECT_EQ(GadgetBox(kToolbarDivider), (Box{324, 3, 2, 20}));
     EXPECT_EQ(GadgetBox(kFolderButton), (Box{330, 3, 18, 18}));
@@ -71,7 +74,8 @@ TEST_F(MainWindowTest, NoticeComesFirstAndTheWindowIsBuiltAsDesigned) {
 
     const int64_t toolbarHeight = ToolbarGetHeight(kMainToolbar);
     const int64_t statusHeight = StatusbarGetHeight(kMainStatusbar);
-    EXPECT_EQ(GadgetBox(kItemList), (Box{0, toolbarHeight, 640, 320 - toolbarHeight - statusHeight}));
+    EXPECT_EQ(GadgetBox(kItemList),
+              (Box{0, toolbarHeight, 640, 320 - toolbarHeight - statusHeight}));
     EXPECT_EQ(ListColumnCount(kItemList), 4);
     EXPECT_EQ(GadgetBox(kProgressPanel), (Box{240, 2, 400, statusHeight - 4}));
     EXPECT_EQ(GadgetBox(kFileProgressBar), (Box{5, 4, 123, 10}));
@@ -123,8 +127,13 @@ TEST_F(MainWindowTest, FilterRefusesBareCheckboxChangesOnlyDuringARun) {
     auto answer = [&](ListChangeNotice notice, uint32_t message = kMessageNotify) {
       return MainWindowFilter(window, message, kItemList, reinterpret_cast<int64_t>(&notice));
     };
-    const ListChangeNotice tick{list, kItemList, kListNotifyItemChanging, 0, kListFieldState,
-                                kListStateChecked, kListStateUnchecked};
+    const ListChangeNotice tick{list,
+                                kItemList,
+                                kListNotifyItemChanging,
+                                0,
+                                kListFieldState,
+                                kListStateChecked,
+                                kListStateUnchecked};
     ListChangeNotice untick = tick;
     untick.newState = kListStateUnchecked;
     ListChangeNotice selectedRow = tick;
@@ -144,7 +153,8 @@ TEST_F(MainWindowTest, FilterRefusesBareCheckboxChangesOnlyDuringARun) {
     DownloadActive = 1;
     EXPECT_EQ(answer(tick), 1);
     EXPECT_EQ(answer(untick), 1);
-    for (const ListChangeNotice& notice : {selectedRow, focusedRow, moreFields, otherList, otherCode})
+    for (const ListChangeNotice& notice :
+         {selectedRow, focusedRow, moreFields, otherList, otherCode})
       EXPECT_EQ(answer(notice), kFilterDefault);
     EXPECT_EQ(answer(tick, kMessageSize), kFilterDefault);
     EXPECT_EQ(MainWindowFilter(window, kMessageNotify, 0, 0), kFilterDefault);

@@ -1,6 +1,8 @@
 // Remote sizes: how sizes and counts are shown, and end to end the size of one entry,
 // the totals of the selected and of all rows with their message forms, cancelling with
 // Escape, redirects and lower-case header names.
+#include "size_query.h"
+
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QTest>
@@ -11,9 +13,8 @@
 #include "gadgets.h"
 #include "report_list.h"
 #include "run_fixture.h"
-#include "size_query.h"
 #include "texts.h"
-#include "windows.h"
+#include "toolkit_windows.h"
 
 namespace {
 
@@ -159,16 +160,18 @@ TEST_F(SizeTotalTest, EscapeHeldAtTheStartCancelsBeforeAnyRowIsSized) {
   // The message waits for the key to come up.
   std::this_thread::sleep_for(400ms);
   EXPECT_EQ(app_.Boxes().size(), 1u);
-  app_.OnUi([] { QTest::keyRelease(QApplication::activeWindow() ? QApplication::activeWindow() : AppRun::MainWindow(), Qt::Key_Escape); });
+  app_.OnUi([] {
+    QTest::keyRelease(
+        QApplication::activeWindow() ? QApplication::activeWindow() : AppRun::MainWindow(),
+        Qt::Key_Escape);
+  });
   EXPECT_EQ(LastBoxText(2), T(R::CancelLeadSelected) + u"0" + T(R::CancelMiddle) + u"0" +
                                 T(R::CountSizeJoiner) + WithUnit(u"0", 1) + T(R::SizeTail));
   EXPECT_EQ(SizeRequests(), 0);
   EXPECT_TRUE(app_.WaitUntil([] { return WindowIsDisabled(kMainWindow) == 0; }, 5s));
 
   // Escape pressed (and let go) before a total began does not cancel it.
-  app_.OnUi([] {
-    QTest::keyClick(AppRun::MainWindow(), Qt::Key_Escape);
-  });
+  app_.OnUi([] { QTest::keyClick(AppRun::MainWindow(), Qt::Key_Escape); });
   Command(kMenuSizeOfAll);
   EXPECT_EQ(LastBoxText(3), T(R::ManyEntriesLeadAll) + u"4" + T(R::CountSizeJoiner) +
                                 WithUnit(u"3.4", 2) + T(R::SizeTail) +
@@ -231,7 +234,8 @@ TEST_F(SizeTotalTest, OneEntryFollowsRedirectsAndReadsLowerCaseHeaders) {
   WriteFlags({1, 1, 0});
   app_.OnUiLater([] {
     auto* view = qobject_cast<QAbstractItemView*>(AppRun::Gadget(kItemList));
-    QTest::mouseClick(view->viewport(), Qt::RightButton, {}, view->visualRect(view->model()->index(1, 1)).center());
+    QTest::mouseClick(view->viewport(), Qt::RightButton, {},
+                      view->visualRect(view->model()->index(1, 1)).center());
   });
   ASSERT_TRUE(app_.WaitUntil([] { return QApplication::activePopupWidget() != nullptr; }));
   app_.OnUi([] { QApplication::activePopupWidget()->close(); });

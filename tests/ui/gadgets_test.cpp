@@ -1,11 +1,12 @@
 // The simple gadgets: progress bars, positions and properties, panels as containers.
+#include "gadgets.h"
+
 #include <gtest/gtest.h>
 
 #include <QProgressBar>
 
-#include "gadgets.h"
+#include "toolkit_windows.h"
 #include "ui_support.h"
-#include "windows.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include "statusbar.h"
 #include "toolbar.h"
 #include "toolkit.h"
+#include "toolkit_windows.h"
 #include "ui_support.h"
-#include "windows.h"
 
 namespace {
 

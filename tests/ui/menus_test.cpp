@@ -1,13 +1,14 @@
 // Popup menus: nesting, and the item the user chooses.
+#include "menus.h"
+
 #include <gtest/gtest.h>
 
 #include <QCursor>
 #include <QMenu>
 #include <QTimer>
 
-#include "menus.h"
+#include "toolkit_windows.h"
 #include "ui_support.h"
-#include "windows.h"
 
 namespace {
 
@@ -23,7 +24,8 @@ TEST_F(MenusTest, SixtyFifthSubmenuIsRefused) {
   auto* top = reinterpret_cast<QMenu*>(MenuGetHandle(9));
   ASSERT_EQ(top->actions().size(), 1);
   int depth = 0;
-  for (QMenu* menu = top; menu && !menu->actions().isEmpty(); menu = menu->actions().first()->menu())
+  for (QMenu* menu = top; menu && !menu->actions().isEmpty();
+       menu = menu->actions().first()->menu())
     ++depth;
   EXPECT_EQ(depth, kMenuMaxDepth + 1);
 }

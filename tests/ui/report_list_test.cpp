@@ -1,14 +1,15 @@
 // The report list: what the program writes and reads, what the user's clicks raise and
 // what the window filter may refuse.
+#include "report_list.h"
+
 #include <gtest/gtest.h>
 
 #include <QTreeView>
 
 #include "gadgets.h"
 #include "list_checkbox.h"
-#include "report_list.h"
+#include "toolkit_windows.h"
 #include "ui_support.h"
-#include "windows.h"
 
 namespace {
 
@@ -19,7 +20,8 @@ int64_t ListFilter(int64_t, uint32_t message, uint64_t, int64_t lParam) {
   if (message != kMessageNotify) return kFilterDefault;
   const auto& notice = *reinterpret_cast<const ListChangeNotice*>(lParam);
   notices.push_back(notice);
-  bool checkboxOnly = notice.newState == kListStateChecked || notice.newState == kListStateUnchecked;
+  bool checkboxOnly =
+      notice.newState == kListStateChecked || notice.newState == kListStateUnchecked;
   if (notice.code == kListNotifyItemChanging && notice.changedMask == kListFieldState &&
       checkboxOnly && refuseToggles)
     return 1;
@@ -102,7 +104,8 @@ TEST_F(ReportListTest, CellColoursReachEveryRowOrColumnAsAsked) {
   ListSetCellColor(20, -1, kListColourText, 0x0000FF, 2);
   for (int row = 0; row < 3; ++row) EXPECT_EQ(ListGetCellColor(20, row, 1, 2), 0x0000FF);
   ListSetCellColor(20, 1, kListColourBackground, 0x00FF00, -1);
-  for (int column = 0; column < 3; ++column) EXPECT_EQ(ListGetCellColor(20, 1, 2, column), 0x00FF00);
+  for (int column = 0; column < 3; ++column)
+    EXPECT_EQ(ListGetCellColor(20, 1, 2, column), 0x00FF00);
   EXPECT_EQ(ListGetCellColor(20, 0, 2, 0), -1);
   ListSetCellColor(20, 7, kListColourText, 0, 0);  // outside: ignored
   // The view paints with the stored colour.

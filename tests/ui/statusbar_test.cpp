@@ -1,9 +1,10 @@
 // Status bars: fields, their texts and their layout.
+#include "statusbar.h"
+
 #include <gtest/gtest.h>
 
-#include "statusbar.h"
+#include "toolkit_windows.h"
 #include "ui_support.h"
-#include "windows.h"
 
 namespace {
 
@@ -26,7 +27,8 @@ TEST_F(StatusbarTest, TextsGoToExistingFieldsOnly) {
 
 TEST_F(StatusbarTest, SharedFieldsSplitWhatFixedOnesAndTheGripLeave) {
   StatusbarCreate(1, WindowGetHandle(2));
-  for (int64_t width : {int64_t{100}, kKeepValue, int64_t{50}, kKeepValue}) StatusbarAddField(width);
+  for (int64_t width : {int64_t{100}, kKeepValue, int64_t{50}, kKeepValue})
+    StatusbarAddField(width);
   // The window is sizable and not maximised: the bar keeps room for a size grip.
   const int64_t shared = (640 - (StatusbarGetHeight(1) - 3) - 150) / 2;
   const int64_t left[] = {0, 100, 100 + shared, 150 + shared};

@@ -1,4 +1,6 @@
 // Toolbars: docking, buttons and their pictures, and the events of their clicks.
+#include "toolbar.h"
+
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -6,10 +8,9 @@
 
 #include "images.h"
 #include "statusbar.h"
-#include "toolbar.h"
 #include "toolkit_internal.h"
+#include "toolkit_windows.h"
 #include "ui_support.h"
-#include "windows.h"
 
 namespace {
 
@@ -47,7 +48,8 @@ TEST_F(ToolbarTest, DocksAboveTheStatusbarAndBothFollowTheWindowWidth) {
   QWidget* toolbar = WidgetAt(ToolbarGetHandle(1));
   QWidget* statusbar = WidgetAt(StatusbarGetHandle(1));
   EXPECT_EQ(toolbar->geometry(), QRect(0, 0, 800, ToolbarGetHeight(1)));
-  EXPECT_EQ(statusbar->geometry(), QRect(0, 400 - StatusbarGetHeight(1), 800, StatusbarGetHeight(1)));
+  EXPECT_EQ(statusbar->geometry(),
+            QRect(0, 400 - StatusbarGetHeight(1), 800, StatusbarGetHeight(1)));
   EXPECT_EQ(StatusbarGetFieldX(1, 0), 0);
   EXPECT_EQ(StatusbarGetFieldWidth(1, 0), 240);
 }

@@ -13,7 +13,7 @@
 
 #include "events.h"
 #include "text.h"
-#include "windows.h"
+#include "toolkit_windows.h"
 
 struct SeenEvent {
   int32_t event;

@@ -8,8 +8,8 @@
 #include "gadgets.h"
 #include "report_list.h"
 #include "statusbar.h"
+#include "toolkit_windows.h"
 #include "ui_support.h"
-#include "windows.h"
 
 namespace {
 

@@ -1,4 +1,6 @@
 // Windows: their events, size limits, filters, shortcuts, focus keys and key states.
+#include "toolkit_windows.h"
+
 #include <gtest/gtest.h>
 
 #include <QCloseEvent>
@@ -9,7 +11,6 @@
 #include "keyboard.h"
 #include "report_list.h"
 #include "ui_support.h"
-#include "windows.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "windows.h"
+#include "toolkit_windows.h"
 
 #include <algorithm>
 #include <atomic>
