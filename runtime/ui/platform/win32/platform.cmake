@@ -12,5 +12,6 @@ set(platform_window_sources
   ${CMAKE_CURRENT_LIST_DIR}/win32_application.cpp
   ${CMAKE_CURRENT_LIST_DIR}/win32_controls.cpp
   ${CMAKE_CURRENT_LIST_DIR}/win32_gadgets.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/win32_list.cpp
   ${CMAKE_CURRENT_LIST_DIR}/win32_window.cpp)
 set(platform_window_libraries comctl32 user32 gdi32 shell32 ole32 uuid dwmapi)
