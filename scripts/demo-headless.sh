@@ -20,7 +20,8 @@
 #                     scripts/windows/build.sh) under Wine, saving next to itself; the
 #                     catalogue server is the Linux build's
 #   --readme          afterwards the filled list and the finished run, cut to the window,
-#                     become docs/filled-list.png and docs/finished-run.png
+#                     become docs/filled-list.png and docs/finished-run.png (with
+#                     --windows: docs/windows-*.png)
 #
 # OUTPUT_FOLDER (default: BUILD_FOLDER/demo-output) receives step-NN-*.png, the
 # downloaded pictures (pictures/), the server's request log and Trawl's output. Exits 0
@@ -215,8 +216,10 @@ for name in "${!served[@]}"; do
   cp "$file" "$out/pictures/"
 done
 if [ "$readme" = 1 ] && [ "$status" = 0 ]; then
-  cp "$work/filled-list.png" "$work/finished-run.png" docs/
-  echo "docs/filled-list.png and docs/finished-run.png renewed"
+  prefix=""
+  [ "$mode" = windows ] && prefix=windows-
+  for shot in filled-list finished-run; do cp "$work/$shot.png" "docs/$prefix$shot.png"; done
+  echo "docs/${prefix}filled-list.png and docs/${prefix}finished-run.png renewed"
 fi
 echo "${#served[@]} pictures downloaded and marked into $shown; screenshots and pictures in $out"
 exit "$status"

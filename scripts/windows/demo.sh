@@ -6,7 +6,7 @@
 # screenshots go to OUTPUT_FOLDER (default build-windows/demo-output).
 #
 #   scripts/windows/demo.sh [--readme] [OUTPUT_FOLDER]
-#     --readme  also renews docs/windows-finished-run.png, the finished run cut to the window
+#     --readme  also renews docs/windows-filled-list.png and docs/windows-finished-run.png
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 scripts/windows/build.sh >/dev/null
