@@ -181,20 +181,31 @@ void ReportList::AddThirdStateImage() {
 }
 
 // Grid lines take the bottom pixel row of every row; a one pixel wide small image list
-// one pixel higher than the rows makes them that much taller, as the control's own grid
-// lines do, so that the lines hide no descenders.
+// makes the rows one pixel taller, as the control's own grid lines do, so that the lines
+// hide no descenders. How the image's height counts differs between versions of the
+// control: it is measured.
 void ReportList::MakeRoomForGridLines() {
   LVITEMW item{};
   item.mask = LVIF_TEXT;
   item.pszText = const_cast<wchar_t*>(L"Ag");
   if (Send(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)) != 0) return;
-  RECT bounds = ItemRect(0, 0, LVIR_BOUNDS);
+  auto rowHeight = [this] {
+    RECT bounds = ItemRect(0, 0, LVIR_BOUNDS);
+    return static_cast<int>(bounds.bottom - bounds.top);
+  };
+  const int wanted = rowHeight() + 1;
+  for (int imageHeight = wanted - 1, tries = 0; imageHeight > 0 && tries < 3; ++tries) {
+    // The control destroys its image lists with itself (no LVS_SHAREIMAGELISTS).
+    HIMAGELIST spacer = ImageList_Create(1, imageHeight, ILC_COLOR, 0, 1);
+    if (!spacer) break;
+    auto previous = reinterpret_cast<HIMAGELIST>(
+        Send(LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(spacer)));
+    if (previous) ImageList_Destroy(previous);
+    const int height = rowHeight();
+    if (height >= wanted) break;
+    imageHeight += wanted - height;
+  }
   Send(LVM_DELETEALLITEMS);
-  const int height = bounds.bottom - bounds.top;
-  if (height <= 0) return;
-  // The control owns and destroys it (no LVS_SHAREIMAGELISTS).
-  HIMAGELIST spacer = ImageList_Create(1, height + 1, ILC_COLOR, 0, 1);
-  if (spacer) Send(LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(spacer));
 }
 
 int64_t ReportList::InsertRow(int64_t position, TextView text) {
