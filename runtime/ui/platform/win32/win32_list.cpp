@@ -266,7 +266,8 @@ void ReportList::RowsChanged(int64_t first, int64_t last) {
       if (State(row, LVIS_STATEIMAGEMASK) != image) SetState(row, image, LVIS_STATEIMAGEMASK);
     }
   }
-  Send(LVM_REDRAWITEMS, static_cast<WPARAM>(first), static_cast<LPARAM>(last));
+  // Switching the redraw on repaints everything anyway.
+  if (redraw_) Send(LVM_REDRAWITEMS, static_cast<WPARAM>(first), static_cast<LPARAM>(last));
 }
 
 void ReportList::SetRedraw(bool on) {
@@ -314,6 +315,9 @@ bool ReportList::Notify(const NMHDR& header, LRESULT& result) {
       return true;
     case NM_RDBLCLK:
       Raise(kGadgetRightDoubleClick);
+      return true;
+    case LVN_DELETEALLITEMS:
+      result = TRUE;  // no notice per row: clearing a large list costs one
       return true;
     case LVN_BEGINDRAG:
       Raise(kGadgetBeginDrag);
