@@ -83,7 +83,8 @@ class ReportList {
     return static_cast<UINT>(Send(LVM_GETITEMSTATE, static_cast<WPARAM>(row), mask));
   }
   int64_t NextItem(int64_t after, UINT flags) const {
-    return static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(after), MAKELPARAM(flags, 0)));
+    return static_cast<int>(
+        Send(LVM_GETNEXTITEM, static_cast<WPARAM>(after), MAKELPARAM(flags, 0)));
   }
   // Column 0 asks for the item's own rectangles (LVIR_BOUNDS: the whole row).
   RECT ItemRect(int64_t row, int64_t column, int part) const {
@@ -128,7 +129,7 @@ class ReportList {
   const bool fullRowSelect_;
   int programDepth_ = 0;
   bool redraw_ = true;
-  int64_t reserved_ = 0;      // items the control was told to make room for
+  int64_t reserved_ = 0;       // items the control was told to make room for
   int64_t lastSelected_ = -1;  // the row selected last, -1 once a click found none
   COLORREF rowText_ = CLR_DEFAULT, rowBackground_ = CLR_DEFAULT;  // of the row being drawn
 };
@@ -143,7 +144,6 @@ ReportList* ListOf(int64_t handle) {
   auto found = control ? Lists().find(control) : Lists().end();
   return found == Lists().end() ? nullptr : found->second.get();
 }
-
 
 void ReportList::Start(const Text& title, int64_t width) {
   ProgramChange quiet(*this);
@@ -215,7 +215,8 @@ int64_t ReportList::InsertRow(int64_t position, TextView text) {
   // Room for a growing fill in doubling steps, so that the control reallocates rarely.
   if (!redraw_ && count >= reserved_) {
     reserved_ = std::max<int64_t>(1024, count * 2);
-    Send(LVM_SETITEMCOUNT, static_cast<WPARAM>(reserved_), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    Send(LVM_SETITEMCOUNT, static_cast<WPARAM>(reserved_),
+         LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
   }
   LVITEMW item{};
   item.mask = LVIF_TEXT;
@@ -454,8 +455,8 @@ int64_t PlatformListCreate(int64_t parent, int64_t number, int64_t window, const
   if (!container) return 0;
   DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS;
   if (!(flags & kListMultiSelect)) style |= LVS_SINGLESEL;
-  HWND control = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"", style, 0, 0, 0, 0,
-                                 container, reinterpret_cast<HMENU>(static_cast<intptr_t>(number)),
+  HWND control = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"", style, 0, 0, 0, 0, container,
+                                 reinterpret_cast<HMENU>(static_cast<intptr_t>(number)),
                                  ProgramInstance(), nullptr);
   if (!control) return 0;
   auto owned = std::make_unique<ReportList>(control, number, flags, rows, filter);

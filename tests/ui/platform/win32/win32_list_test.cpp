@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "events.h"
@@ -17,37 +18,36 @@
 namespace {
 
 constexpr int64_t kList = 30;
-constexpr int64_t kColumns = 3;
 
-// The list's client area as it paints it (custom draw included), read pixel by pixel.
-class Painted {
+// A memory picture to paint into and read pixel by pixel.
+class Canvas {
  public:
-  explicit Painted(HWND control) {
-    RECT client{};
-    GetClientRect(control, &client);
+  Canvas(LONG width, LONG height) {
     HDC screen = GetDC(nullptr);
-    dc_ = CreateCompatibleDC(screen);
-    bitmap_ = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    dc = CreateCompatibleDC(screen);
+    bitmap_ = CreateCompatibleBitmap(screen, width, height);
     ReleaseDC(nullptr, screen);
-    old_ = SelectObject(dc_, bitmap_);
-    SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc_),
-                 PRF_CLIENT | PRF_ERASEBKGND);
+    old_ = SelectObject(dc, bitmap_);
   }
-  ~Painted() {
-    SelectObject(dc_, old_);
+  ~Canvas() {
+    SelectObject(dc, old_);
     DeleteObject(bitmap_);
-    DeleteDC(dc_);
+    DeleteDC(dc);
   }
-  COLORREF At(LONG x, LONG y) const { return GetPixel(dc_, x, y); }
-  bool AnyIn(const RECT& r, COLORREF colour) const {
+  COLORREF At(LONG x, LONG y) const { return GetPixel(dc, x, y); }
+  std::vector<COLORREF> In(const RECT& r) const {
+    std::vector<COLORREF> pixels;
     for (LONG y = r.top; y < r.bottom; ++y)
-      for (LONG x = r.left; x < r.right; ++x)
-        if (At(x, y) == colour) return true;
-    return false;
+      for (LONG x = r.left; x < r.right; ++x) pixels.push_back(At(x, y));
+    return pixels;
   }
+  bool AnyIn(const RECT& r, COLORREF colour) const {
+    std::vector<COLORREF> pixels = In(r);
+    return std::find(pixels.begin(), pixels.end(), colour) != pixels.end();
+  }
+  HDC dc;
 
  private:
-  HDC dc_;
   HBITMAP bitmap_;
   HGDIOBJ old_;
 };
@@ -115,7 +115,9 @@ class ListTest : public Win32WindowTest {
     }
     return texts;
   }
-  int Image(int row) { return static_cast<int>(Send(LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) >> 12); }
+  int Image(int row) {
+    return static_cast<int>(Send(LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) >> 12);
+  }
   // Sets a state as a user's action would: the control's own message, not a list call.
   void UserSetState(int row, UINT state, UINT mask) {
     LVITEMW item{};
@@ -143,12 +145,18 @@ class ListTest : public Win32WindowTest {
     RECT row = CellRect(0, 1);
     return row.bottom - row.top;
   }
-  // Button down and up (or a double click) as the message queue delivers them.
-  void Click(POINT at, UINT down, UINT up) {
-    const LPARAM where = MAKELPARAM(at.x, at.y);
-    const WPARAM button = down == WM_RBUTTONDOWN || down == WM_RBUTTONDBLCLK ? MK_RBUTTON : MK_LBUTTON;
-    PostMessageW(list_, down, button, where);
-    PostMessageW(list_, up, 0, where);
+  // Button down and up (or a double click) as the message queue delivers them; with
+  // `moveTo`, the mouse is dragged there in between.
+  void Click(POINT at, UINT down, UINT up, const POINT* moveTo = nullptr) {
+    const WPARAM button =
+        down == WM_RBUTTONDOWN || down == WM_RBUTTONDBLCLK ? MK_RBUTTON : MK_LBUTTON;
+    PostMessageW(list_, down, button, MAKELPARAM(at.x, at.y));
+    if (moveTo) {
+      PostMessageW(list_, WM_MOUSEMOVE, button, MAKELPARAM(at.x + 1, at.y + 1));
+      PostMessageW(list_, WM_MOUSEMOVE, button, MAKELPARAM(moveTo->x, moveTo->y));
+      at = *moveTo;
+    }
+    PostMessageW(list_, up, 0, MAKELPARAM(at.x, at.y));
     PumpFor(30);
   }
   std::vector<int64_t> Types() {
@@ -215,10 +223,11 @@ TEST_F(ListTest, UsersCheckboxClickPassesTheFilterThatMayRefuseIt) {
     uint32_t newState, oldState;
   };
   const uint32_t marks = kListStateSelected | kListStateFocused;
-  for (const Case& c : {Case{true, false, kListStateChecked, kListStateUnchecked},
-                        Case{false, false, kListStateChecked, kListStateUnchecked},
-                        Case{true, true, kListStateChecked | marks, kListStateUnchecked | marks},
-                        Case{false, true, kListStateChecked | marks, kListStateUnchecked | marks}}) {
+  for (const Case& c :
+       {Case{true, false, kListStateChecked, kListStateUnchecked},
+        Case{false, false, kListStateChecked, kListStateUnchecked},
+        Case{true, true, kListStateChecked | marks, kListStateUnchecked | marks},
+        Case{false, true, kListStateChecked | marks, kListStateUnchecked | marks}}) {
     SCOPED_TRACE(testing::Message() << "refuse " << c.refuse << ", selected " << c.selected);
     PlatformListSelectOnly(handle_, c.selected ? 1 : -1);
     rows_.SetCheck(1, ListCheck::kClear);
@@ -236,16 +245,13 @@ TEST_F(ListTest, UsersCheckboxClickPassesTheFilterThatMayRefuseIt) {
 
     ASSERT_FALSE(calls_.empty());
     const SeenCall& call = calls_.front();
-    EXPECT_EQ(call.window, WindowGetHandle(kTestWindow));
-    EXPECT_EQ(call.message, kMessageNotify);
-    EXPECT_EQ(call.wParam, static_cast<uint64_t>(kList));
-    EXPECT_EQ(call.notice.fromHandle, handle_);
-    EXPECT_EQ(call.notice.fromGadget, kList);
-    EXPECT_EQ(call.notice.code, kListNotifyItemChanging);
-    EXPECT_EQ(call.notice.row, 1);
-    EXPECT_EQ(call.notice.changedMask, kListFieldState);
-    EXPECT_EQ(call.notice.newState, c.newState);
-    EXPECT_EQ(call.notice.oldState, c.oldState);
+    const ListChangeNotice& notice = call.notice;
+    EXPECT_EQ(std::tie(call.window, call.message, call.wParam),
+              std::make_tuple(WindowGetHandle(kTestWindow), kMessageNotify, uint64_t{kList}));
+    EXPECT_EQ(std::tie(notice.fromHandle, notice.fromGadget, notice.code, notice.row),
+              std::make_tuple(handle_, kList, kListNotifyItemChanging, int64_t{1}));
+    EXPECT_EQ(std::tie(notice.changedMask, notice.newState, notice.oldState),
+              std::make_tuple(kListFieldState, c.newState, c.oldState));
     const ListCheck expected = c.refuse ? ListCheck::kClear : ListCheck::kTicked;
     EXPECT_EQ(rows_.Check(1), expected);
     EXPECT_EQ(Image(1), c.refuse ? 1 : 2);
@@ -300,22 +306,12 @@ TEST_F(ListTest, ThirdStateIsShownButTheUserOnlyTicksOrClears) {
   ASSERT_EQ(ImageList_GetImageCount(images), 3);
   int width = 0, height = 0;
   ImageList_GetIconSize(images, &width, &height);
+  Canvas canvas(width * 3, height);
   std::vector<std::vector<COLORREF>> pictures;
-  HDC dc = CreateCompatibleDC(nullptr);
-  HDC screen = GetDC(nullptr);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  ReleaseDC(nullptr, screen);
-  HGDIOBJ old = SelectObject(dc, bitmap);
   for (int image = 0; image < 3; ++image) {
-    ImageList_Draw(images, image, dc, 0, 0, ILD_NORMAL);
-    std::vector<COLORREF> pixels;
-    for (int y = 0; y < height; ++y)
-      for (int x = 0; x < width; ++x) pixels.push_back(GetPixel(dc, x, y));
-    pictures.push_back(pixels);
+    ImageList_Draw(images, image, canvas.dc, image * width, 0, ILD_NORMAL);
+    pictures.push_back(canvas.In({image * width, 0, (image + 1) * width, height}));
   }
-  SelectObject(dc, old);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
   EXPECT_NE(pictures[2], pictures[0]);
   EXPECT_NE(pictures[2], pictures[1]);
 
@@ -337,6 +333,7 @@ TEST_F(ListTest, ClicksRaiseTheListsEvents) {
     int row;             // -1: the empty space below the rows
     UINT down, up;
     std::vector<int64_t> types;
+    int dragTo = -1;  // a row to drag to
   };
   // In order: each case starts from the last one's mark of the last selected row.
   const std::vector<Case> cases = {
@@ -347,19 +344,24 @@ TEST_F(ListTest, ClicksRaiseTheListsEvents) {
       {"right on a row", -1, 2, WM_RBUTTONDOWN, WM_RBUTTONUP, {kGadgetChange, kGadgetRightClick}},
       {"left double", 0, 0, WM_LBUTTONDBLCLK, WM_LBUTTONUP, {kGadgetDoubleClick}},
       {"right double", 0, 0, WM_RBUTTONDBLCLK, WM_RBUTTONUP, {kGadgetRightDoubleClick}},
+      {"drag", 0, 0, WM_LBUTTONDOWN, WM_LBUTTONUP, {kGadgetBeginDrag}, 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     PlatformListSelectOnly(handle_, c.selectedBefore);
     ForgetEvents();
-    Click(c.row < 0 ? EmptyPoint() : RowPoint(c.row), c.down, c.up);
+    const POINT dragTo = RowPoint(c.dragTo);
+    Click(c.row < 0 ? EmptyPoint() : RowPoint(c.row), c.down, c.up,
+          c.dragTo < 0 ? nullptr : &dragTo);
     // A selection and its focus mark may come as two changes.
     std::vector<int64_t> types = Types();
     types.erase(std::unique(types.begin(), types.end()), types.end());
-    // Double clicks may also carry the first click's events; the last one counts.
-    if (c.down == WM_LBUTTONDBLCLK || c.down == WM_RBUTTONDBLCLK)
-      types.erase(types.begin(), std::find(types.begin(), types.end(), c.types.back()));
-    EXPECT_EQ(types, c.types);
+    // Double clicks may also carry the first click's events, a drag a click after it:
+    // their own event is what counts.
+    if (c.down == WM_LBUTTONDBLCLK || c.down == WM_RBUTTONDBLCLK || c.dragTo >= 0)
+      EXPECT_EQ(std::count(types.begin(), types.end(), c.types.back()), 1);
+    else
+      EXPECT_EQ(types, c.types);
   }
 }
 
@@ -372,7 +374,10 @@ TEST_F(ListTest, CellColoursAndGridLinesArePainted) {
   rows_.SetColour(1, 1, kListColourBackground, 0x00FF00);
   rows_.SetColour(1, 1, kListColourText, 0x0000FF);
   PlatformListRowsChanged(handle_, 1, 1);
-  Painted painted(list_);
+  RECT client{};
+  GetClientRect(list_, &client);
+  Canvas painted(client.right, client.bottom);
+  Send(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(painted.dc), PRF_CLIENT | PRF_ERASEBKGND);
   const RECT cell = CellRect(1, 1), after = CellRect(1, 2), above = CellRect(0, 1);
   const LONG middle = (cell.top + cell.bottom) / 2;
   EXPECT_EQ(painted.At(cell.right - 4, middle), 0x00FF00u);
@@ -382,8 +387,10 @@ TEST_F(ListTest, CellColoursAndGridLinesArePainted) {
   EXPECT_FALSE(painted.AnyIn(after, 0x0000FF));
   EXPECT_EQ(painted.At(above.right - 4, (above.top + above.bottom) / 2), GetSysColor(COLOR_WINDOW));
   // Lines under the rows and at the column edges.
-  EXPECT_EQ(painted.At((above.left + above.right) / 2, above.bottom - 1), GetSysColor(COLOR_BTNFACE));
-  EXPECT_EQ(painted.At(above.right - 1, (above.top + above.bottom) / 2), GetSysColor(COLOR_BTNFACE));
+  EXPECT_EQ(painted.At((above.left + above.right) / 2, above.bottom - 1),
+            GetSysColor(COLOR_BTNFACE));
+  EXPECT_EQ(painted.At(above.right - 1, (above.top + above.bottom) / 2),
+            GetSysColor(COLOR_BTNFACE));
 }
 
 TEST_F(ListTest, FillWithRedrawOffPaintsOnceWhenSwitchedOn) {
@@ -416,7 +423,8 @@ TEST_F(ListTest, FillWithRedrawOffPaintsOnceWhenSwitchedOn) {
 TEST_F(ListTest, CellWidthMakesRoomForTextAndCheckbox) {
   Make(kListCheckboxes);
   PlatformListInsertRow(handle_, -1, u"WWWWWWWW\nWWWWWWWW");
-  const auto text = static_cast<LONG>(Send(LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(L"WWWWWWWW")));
+  const auto text =
+      static_cast<LONG>(Send(LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(L"WWWWWWWW")));
   const int64_t first = PlatformListCellWidth(handle_, 3, 0);
   const int64_t second = PlatformListCellWidth(handle_, 3, 1);
   EXPECT_GT(second, text);
