@@ -5,13 +5,13 @@
 # The suites need no screen. The HTTPS test talks to a Linux TLS server
 # (https-test-server.py) started here with a fresh self-signed certificate.
 #
-#   scripts/windows/test.sh [BUILD] [suite...]      (suites: core io; default all built)
+#   scripts/windows/test.sh [BUILD] [suite...]      (suites: core io images; default all built)
 set -euo pipefail
 source_root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(realpath -m "${1:-$source_root/build-windows}")
 shift $(($# > 0 ? 1 : 0))
 suites=("$@")
-[ ${#suites[@]} -gt 0 ] || suites=(core io)
+[ ${#suites[@]} -gt 0 ] || suites=(core io images)
 
 wine=/usr/lib/wine/wine64
 export WINEPREFIX=$build/wine-prefix
