@@ -1,41 +1,16 @@
+#include "platform/text_render.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <numbers>
 #include <vector>
 
-#include "platform/text_render.h"
+#include "platform/rotated_cell.h"
 #include "win32_font.h"
 
 namespace {
 
-// Anchors beyond this are far outside any picture; refusing them keeps the sums in range.
-constexpr int64_t kFarAway = int64_t{1} << 40;
 constexpr int kTenthsPerTurn = 3600;
-
-// Rounds away the noise of cos and sin at multiples of 90 degrees.
-double Settle(double value) {
-  double nearest = std::round(value);
-  return std::abs(value - nearest) < 1e-6 ? nearest : value;
-}
-
-struct Box {
-  int64_t left, top, right, bottom;  // right and bottom exclusive
-};
-
-// The bounding box of the cell [x0, x1) x [0, h) turned about the origin, relative to it.
-Box RotatedCell(double x0, double x1, double h, double angle) {
-  double radians = angle * std::numbers::pi / 180.0;
-  double c = std::cos(radians), s = std::sin(radians);
-  const double xs[4] = {x0 * c, x1 * c, x0 * c + h * s, x1 * c + h * s};
-  const double ys[4] = {-x0 * s, -x1 * s, -x0 * s + h * c, -x1 * s + h * c};
-  auto [minX, maxX] = std::minmax_element(xs, xs + 4);
-  auto [minY, maxY] = std::minmax_element(ys, ys + 4);
-  return {static_cast<int64_t>(std::floor(Settle(*minX))),
-          static_cast<int64_t>(std::floor(Settle(*minY))),
-          static_cast<int64_t>(std::ceil(Settle(*maxX))),
-          static_cast<int64_t>(std::ceil(Settle(*maxY)))};
-}
 
 // GDI turns fonts in tenths of a degree; 0 to 3599.
 int TenthsOf(double angle) {
@@ -55,7 +30,7 @@ struct TextRenderer::Impl {
   HGDIOBJ firstBitmap = dc ? GetCurrentObject(dc, OBJ_BITMAP) : nullptr;
   LOGFONTW font{};
   HFONT upright = nullptr;  // measures
-  HFONT turned = nullptr;   // renders, made for turnedTenths
+  HFONT turned = nullptr;   // renders at turnedTenths (not 0: the upright font does)
   int turnedTenths = 0;
   HBITMAP canvas = nullptr;  // 32-bit top-down, white text is drawn on black here
   uint32_t* canvasBits = nullptr;
@@ -80,7 +55,7 @@ struct TextRenderer::Impl {
   }
 
   void DropFonts() {
-    if (turned && turned != upright) DeleteObject(turned);
+    if (turned) DeleteObject(turned);
     if (upright) DeleteObject(upright);
     upright = turned = nullptr;
   }
@@ -110,8 +85,8 @@ struct TextRenderer::Impl {
 
   HFONT Turned(int tenths) {
     if (tenths == 0) return upright;
-    if (turned && turned != upright && turnedTenths == tenths) return turned;
-    if (turned && turned != upright) {
+    if (turned && turnedTenths == tenths) return turned;
+    if (turned) {
       SelectObject(dc, upright);
       DeleteObject(turned);
     }
@@ -189,14 +164,14 @@ int64_t TextRenderer::Height(const Text& text) const {
 bool TextRenderer::Render(const Text& text, int64_t x, int64_t y, double angle, int64_t clipWidth,
                           int64_t clipHeight, TextMask& mask) {
   SIZE cell{};
-  if (std::abs(x) > kFarAway || std::abs(y) > kFarAway || !std::isfinite(angle) ||
+  if (std::abs(x) > kTextFarAway || std::abs(y) > kTextFarAway || !std::isfinite(angle) ||
       !impl_->Measure(text, cell))
     return false;
   int64_t before = 0, after = 0;
   impl_->Overhangs(text, before, after);
   int tenths = TenthsOf(angle);
-  Box box = RotatedCell(-static_cast<double>(before), static_cast<double>(cell.cx + after), cell.cy,
-                        tenths / 10.0);
+  RotatedBox box = RotatedCell(-static_cast<double>(before), static_cast<double>(cell.cx + after),
+                               cell.cy, tenths / 10.0);
   int64_t left = std::max<int64_t>(0, x + box.left);
   int64_t top = std::max<int64_t>(0, y + box.top);
   int64_t right = std::min(clipWidth, x + box.right);
