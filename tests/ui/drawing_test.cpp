@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "picture_helpers.h"
+#include "platform/text_render.h"
 
 namespace {
 
@@ -243,6 +244,35 @@ TEST_F(DrawingTest, MarkedJpegSavesAndReadsBackWithTheMarkAcrossItsMiddle) {
   EXPECT_EQ(corners, 0);
   EXPECT_NE(ImageLoad(101, PathText(path), 0), 0);
   EXPECT_EQ(ImageGetWidth(101), 800);
+}
+
+// A font far larger than the picture: the renderer hands back a mask of the part inside
+// the clip only, inked there, and nothing for a cell wholly outside it.
+TEST_F(DrawingTest, HugeTextIsRenderedOnlyWhereItMeetsTheClip) {
+  FontSpec huge;
+  ASSERT_TRUE(PlatformFontResolve(u"DejaVu Sans", huge.face));
+  huge.pixelHeight = 5000;
+  TextRenderer renderer;
+  renderer.UseFont(huge);
+  const Text solid = u"\u2588\u2588\u2588";
+  int64_t w = renderer.Width(solid), h = renderer.Height(solid);
+  ASSERT_GT(w, 5000);
+  // The cell's middle on the clip's centre (300, 200), the text rising at 45 degrees.
+  auto x = static_cast<int64_t>(300 - 0.707 * (w + h) / 2);
+  auto y = static_cast<int64_t>(200 + 0.707 * (w - h) / 2);
+  TextMask mask;
+  ASSERT_TRUE(renderer.Render(solid, x, y, 45.0, 600, 400, mask));
+  EXPECT_EQ(mask.left, 0);
+  EXPECT_EQ(mask.top, 0);
+  EXPECT_EQ(mask.width, 600);
+  EXPECT_EQ(mask.height, 400);
+  int64_t inked = 0;
+  for (int64_t row = 0; row < mask.height; ++row)
+    for (int64_t column = 0; column < mask.width; ++column)
+      inked += mask.bits[row * mask.stride + column] == 255;
+  EXPECT_GT(inked, mask.width * mask.height * 9 / 10);
+  EXPECT_FALSE(renderer.Render(solid, 700, 0, 0.0, 600, 400, mask));
+  EXPECT_FALSE(renderer.Render(solid, -w - h / 4, 100, 0.0, 600, 400, mask));  // past any overhang
 }
 
 // Twenty rounds over the same spot: a disturbed round would show in the blend.
