@@ -10,11 +10,9 @@ int64_t ShowMessageBox(const Text& title, const Text& text, int64_t flags) {
 
 Text ChooseFolder(const Text& title, const Text& initialFolder) {
   if (!PlatformRunning()) return Text();
-  // The root keeps its separator; any other folder is opened without its trailing one.
-  Text initial = initialFolder;
-  if (initial.size() > 1 && initial.back() == u'/') initial.pop_back();
-  Text chosen = OnUiThread([&] { return PlatformChooseFolder(title, initial); });
-  if (!chosen.empty() && chosen.back() != u'/') chosen += u'/';
+  const char16_t separator = PlatformFolderSeparator();
+  Text chosen = OnUiThread([&] { return PlatformChooseFolder(title, initialFolder); });
+  if (!chosen.empty() && chosen.back() != separator) chosen += separator;
   return chosen;
 }
 

@@ -17,6 +17,8 @@ Text AsFolder(const QString& path) {
 
 }  // namespace
 
+char16_t PlatformFolderSeparator() { return u'/'; }
+
 std::pair<Text, Text> PlatformUserFolders() {
   const Text home = AsFolder(QDir::homePath());
   const Text pictures = AsFolder(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation));
