@@ -5,7 +5,8 @@
 # list's popup menu and starts the download with the toolbar's second button. A
 # screenshot of the screen is taken at each step.
 #
-#   scripts/demo-headless.sh [--neutral-home | --installed USER] [--readme] [OUTPUT_FOLDER]
+#   scripts/demo-headless.sh [--neutral-home | --installed USER | --windows] [--readme]
+#                            [OUTPUT_FOLDER]
 #
 #   (no option)       build/app/trawl, which saves next to itself (a build's folder takes
 #                     files)
@@ -15,8 +16,12 @@
 #                     /home/user/Pictures/Trawl/, which the first save makes
 #   --installed USER  the installed trawl and trawl-catalogue-server; Trawl runs as USER
 #                     with a login's environment; pictures go to ~USER/Pictures/Trawl/
+#   --windows         the Windows build's trawl.exe (build-windows/app, made by
+#                     scripts/windows/build.sh) under Wine, saving next to itself; the
+#                     catalogue server is the Linux build's
 #   --readme          afterwards the filled list and the finished run, cut to the window,
-#                     become docs/filled-list.png and docs/finished-run.png
+#                     become docs/filled-list.png and docs/finished-run.png (with
+#                     --windows: docs/windows-*.png)
 #
 # OUTPUT_FOLDER (default: BUILD_FOLDER/demo-output) receives step-NN-*.png, the
 # downloaded pictures (pictures/), the server's request log and Trawl's output. Exits 0
@@ -37,8 +42,10 @@ while [ $# -gt 0 ]; do
   case $1 in
     --neutral-home) mode=neutral; shift ;;
     --installed) mode=installed; user=${2:?--installed needs a user name}; shift 2 ;;
+    --windows) mode=windows; shift ;;
     --readme) readme=1; shift ;;
-    -*) echo "usage: $0 [--neutral-home | --installed USER] [--readme] [OUTPUT_FOLDER]" >&2; exit 2 ;;
+    -*) echo "usage: $0 [--neutral-home | --installed USER | --windows] [--readme] [OUTPUT_FOLDER]" >&2
+      exit 2 ;;
     *) break ;;
   esac
 done
@@ -49,6 +56,11 @@ if [ "$mode" = installed ]; then
   server_program=$(command -v trawl-catalogue-server) || { echo "$0: trawl is not installed" >&2; exit 1; }
   home=$(getent passwd "$user" | cut -d: -f6)
   [ -n "$home" ] || { echo "$0: no user $user" >&2; exit 1; }
+elif [ "$mode" = windows ]; then
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  cmake --build "$build" --target trawl-catalogue-server -j "$(nproc)"
+  windows_build=$(realpath -m "${TRAWL_WINDOWS_BUILD_DIR:-build-windows}")
+  [ -f "$windows_build/app/trawl.exe" ] || { echo "$0: no $windows_build/app/trawl.exe" >&2; exit 1; }
 else
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
   cmake --build "$build" --target trawl-catalogue-server trawl -j "$(nproc)"
@@ -63,6 +75,12 @@ app_alive() { kill -0 "$app_pid" 2>/dev/null || fail "Trawl has ended (see $out/
 # 1. The virtual screen. 2. The catalogue server with the sample pictures.
 start_virtual_screen
 start_catalogue_server
+if [ "$mode" = windows ]; then
+  build_saved=$build build=$windows_build
+  source scripts/windows/wine-prefix.sh
+  build=$build_saved
+  make_wine_prefix
+fi
 
 # Where Trawl runs and saves (`shown` is the folder as Trawl names it).
 case $mode in
@@ -82,6 +100,11 @@ case $mode in
       exec env -u XDG_CONFIG_HOME HOME=/home/user "$2/trawl"' neutral-home "$work/home" "$app_dir")
     saved=$work/home/user/Pictures/Trawl
     shown=/home/user/Pictures/Trawl/
+    ;;
+  windows)
+    program=("$wine" "$windows_build/app/trawl.exe")
+    saved=$windows_build/app
+    shown=$("$wine" winepath -w "$saved/" 2>/dev/null)
     ;;
   installed)
     program=(runuser -u "$user" -- env -i HOME="$home" USER="$user" LOGNAME="$user"
@@ -193,8 +216,10 @@ for name in "${!served[@]}"; do
   cp "$file" "$out/pictures/"
 done
 if [ "$readme" = 1 ] && [ "$status" = 0 ]; then
-  cp "$work/filled-list.png" "$work/finished-run.png" docs/
-  echo "docs/filled-list.png and docs/finished-run.png renewed"
+  prefix=""
+  [ "$mode" = windows ] && prefix=windows-
+  for shot in filled-list finished-run; do cp "$work/$shot.png" "docs/$prefix$shot.png"; done
+  echo "docs/${prefix}filled-list.png and docs/${prefix}finished-run.png renewed"
 fi
 echo "${#served[@]} pictures downloaded and marked into $shown; screenshots and pictures in $out"
 exit "$status"

@@ -9,3 +9,5 @@ Text ProgramFilePath();
 Text PathOfFile(TextView path);
 // Whether `c` separates a path's parts: "/", and on Windows "\" as well.
 bool IsPathSeparator(char16_t c);
+// The separator this platform writes between a path's parts: "/", on Windows "\".
+extern const char16_t kPathSeparator;

@@ -19,3 +19,5 @@ Text ProgramFilePath() {
 }
 
 bool IsPathSeparator(char16_t c) { return c == u'/'; }
+
+const char16_t kPathSeparator = u'/';

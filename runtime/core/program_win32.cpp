@@ -17,3 +17,5 @@ Text ProgramFilePath() {
 }
 
 bool IsPathSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+
+const char16_t kPathSeparator = u'\\';

@@ -2,43 +2,38 @@
 # Runs the Windows test suites of BUILD (build-windows by default, made by
 # scripts/windows/build.sh) under Wine, each suite one process. A suite passes only when
 # it exits with 0 and its GoogleTest XML report exists and counts tests and no failure.
-# The suites need no screen. The HTTPS test talks to a Linux TLS server
-# (https-test-server.py) started here with a fresh self-signed certificate.
+# Wine draws windows on X: without a DISPLAY a virtual screen (Xvfb) is started for the
+# run. The HTTPS test talks to a Linux TLS server (https-test-server.py) started here
+# with a fresh self-signed certificate.
 #
-#   scripts/windows/test.sh [BUILD] [suite...]      (suites: core io; default all built)
+#   scripts/windows/test.sh [BUILD] [suite...]    (suites: core io platform; default all)
 set -euo pipefail
 source_root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(realpath -m "${1:-$source_root/build-windows}")
 shift $(($# > 0 ? 1 : 0))
 suites=("$@")
-[ ${#suites[@]} -gt 0 ] || suites=(core io)
+[ ${#suites[@]} -gt 0 ] || suites=(core io platform)
 
-wine=/usr/lib/wine/wine64
-export WINEPREFIX=$build/wine-prefix
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEARCH=win64
+source "$source_root/scripts/windows/wine-prefix.sh"
 results=$build/test-results
 work=$(mktemp -d)
-server_pid=""
+server_pid="" screen_pid=""
 cleanup() {
   [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
+  [ -n "$screen_pid" ] && kill "$screen_pid" 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
 
-# --- the Wine prefix: made once, without crash dialogs, with Wine's own fonts -----------
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "test: making the Wine prefix"
-  start=$SECONDS
-  "$wine" wineboot -i >/dev/null 2>&1
-  /usr/lib/wine/wineserver -w
-  "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
-  cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
-  /usr/lib/wine/wineserver -w
-  echo "test: prefix ready in $((SECONDS - start)) s"
+if [ -z "${DISPLAY:-}" ]; then
+  exec {displayfd}>"$work/display"
+  Xvfb -displayfd "$displayfd" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+  screen_pid=$!
+  exec {displayfd}>&-
+  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+  export DISPLAY=":$(head -n1 "$work/display")"
 fi
+make_wine_prefix
 
 # --- the Linux HTTPS server ----------------------------------------------------------------
 for name in cert other; do

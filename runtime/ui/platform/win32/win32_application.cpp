@@ -1,0 +1,282 @@
+// The UI thread, the event platform over the Win32 message loop, and the keyboard: key
+// notes, the key state and the windows' shortcuts.
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <optional>
+
+#include "event_platform.h"
+#include "events.h"
+#include "platform/platform.h"
+#include "win32_common.h"
+
+namespace {
+
+constexpr UINT kWakeMessage = WM_APP + 1;
+constexpr wchar_t kInboxClass[] = L"TrawlInbox";
+
+// What other threads hand to the UI thread, in order: posted events, and calls whose
+// callers wait until they have run. A posted window message only wakes the UI thread; it
+// carries nothing, so nothing is lost when a modal loop (a message box, a menu) takes it.
+class UiInbox {
+ public:
+  struct Call {
+    const std::function<void()>* work;
+    bool done = false;
+  };
+
+  void Open(HWND receiver) {
+    std::lock_guard lock(mutex_);
+    receiver_ = receiver;
+    wakePosted_ = false;
+  }
+
+  // Stops taking items; callers still waiting are released without their work done.
+  void Close() {
+    std::deque<Item> dropped;
+    {
+      std::lock_guard lock(mutex_);
+      receiver_ = nullptr;
+      dropped.swap(items_);
+      for (Item& item : dropped)
+        if (item.call) item.call->done = true;
+    }
+    finished_.notify_all();
+  }
+
+  bool Post(const PostedEvent& event) { return Add({event, nullptr}); }
+
+  void CallAndWait(const std::function<void()>& work) {
+    Call call{&work};
+    if (!Add({{}, &call})) return;
+    std::unique_lock lock(mutex_);
+    finished_.wait(lock, [&call] { return call.done; });
+  }
+
+  // On the UI thread. One item at a time, so that a wait nested in a handler goes on
+  // with the following items in order.
+  void Deliver() {
+    {
+      std::lock_guard lock(mutex_);
+      wakePosted_ = false;
+    }
+    while (auto item = Next()) {
+      if (!item->call) {
+        delivered.fetch_add(1, std::memory_order_relaxed);
+        EventDeliverPosted(item->event);
+        continue;
+      }
+      (*item->call->work)();
+      {
+        std::lock_guard lock(mutex_);
+        item->call->done = true;
+      }
+      finished_.notify_all();
+    }
+  }
+
+  bool Running() {
+    std::lock_guard lock(mutex_);
+    return receiver_ != nullptr;
+  }
+
+  std::atomic<int64_t> delivered{0};  // posted events raised so far
+
+ private:
+  struct Item {
+    PostedEvent event;
+    Call* call;
+  };
+
+  bool Add(const Item& item) {
+    std::lock_guard lock(mutex_);
+    if (!receiver_) return false;
+    items_.push_back(item);
+    if (!wakePosted_) wakePosted_ = PostMessageW(receiver_, kWakeMessage, 0, 0) != 0;
+    return true;
+  }
+
+  std::optional<Item> Next() {
+    std::lock_guard lock(mutex_);
+    if (items_.empty()) return std::nullopt;
+    Item item = items_.front();
+    items_.pop_front();
+    return item;
+  }
+
+  std::mutex mutex_;
+  std::condition_variable finished_;
+  std::deque<Item> items_;
+  HWND receiver_ = nullptr;
+  bool wakePosted_ = false;
+};
+
+UiInbox& Inbox() {
+  static auto* inbox = new UiInbox();  // workers may still post during shutdown
+  return *inbox;
+}
+
+LRESULT CALLBACK InboxProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != kWakeMessage) return DefWindowProcW(window, message, wParam, lParam);
+  Inbox().Deliver();
+  return 0;
+}
+
+PlatformKeyNote keyNote = nullptr;  // UI thread only
+HWND inboxWindow = nullptr;
+std::atomic<DWORD> uiThread{0};
+
+int64_t Modifiers() {
+  int64_t bits = 0;
+  if (GetKeyState(VK_SHIFT) & 0x8000) bits |= kShortcutShift;
+  if (GetKeyState(VK_CONTROL) & 0x8000) bits |= kShortcutControl;
+  if (GetKeyState(VK_MENU) & 0x8000) bits |= kShortcutAlt;
+  return bits;
+}
+
+// Tab and Shift+Tab move the focus among a window's gadgets, as in a dialog.
+void MoveFocus(HWND window, bool backwards) {
+  HWND from = GetFocus();
+  if (!from || !IsChild(window, from)) from = nullptr;
+  HWND next = GetNextDlgTabItem(window, from, backwards ? TRUE : FALSE);
+  if (next) SetFocus(next);
+}
+
+// A key press offered to the shortcuts of the active toolkit window: true when it was one.
+bool RunShortcut(const MSG& message) {
+  if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) return false;
+  HWND window = ToolkitWindowOf(GetActiveWindow());
+  if (!window || !IsWindowEnabled(window)) return false;
+  const int64_t item = Win32WindowShortcut(window, static_cast<int64_t>(message.wParam) | Modifiers());
+  if (item < 0) return false;
+  if (item == kItemNextGadget || item == kItemPreviousGadget) {
+    MoveFocus(window, item == kItemPreviousGadget);
+  } else if (const ControlTag* tag = TagOf(window)) {
+    RaiseMenuEvent(tag->window, item);
+  }
+  return true;
+}
+
+void NoteKey(const MSG& message) {
+  const bool down = message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN;
+  const bool up = message.message == WM_KEYUP || message.message == WM_SYSKEYUP;
+  if (!down && !up) return;
+  const bool repeat = down && (message.lParam & (1 << 30));
+  if (keyNote && !repeat) keyNote(static_cast<int64_t>(message.wParam), down);
+  // While a modifier is held the window shows its keyboard cues.
+  const WPARAM key = message.wParam;
+  if (down && (key == VK_SHIFT || key == VK_CONTROL || key == VK_MENU))
+    if (HWND window = ToolkitWindowOf(GetActiveWindow()))
+      SendMessageW(window, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEACCEL | UISF_HIDEFOCUS),
+                   0);
+}
+
+// Handles the messages waiting now; true when there was any.
+bool DispatchWaiting() {
+  bool any = false;
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    any = true;
+    if (message.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(message.wParam));  // for the program's own loop
+      break;
+    }
+    NoteKey(message);
+    if (RunShortcut(message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return any;
+}
+
+class Win32EventPlatform final : public EventPlatform {
+ public:
+  bool Post(const PostedEvent& event) override { return Inbox().Post(event); }
+
+  int32_t PumpMessages(uint32_t timeoutMs) override {
+    if (!Inbox().Running()) return 0;
+    const int64_t before = Inbox().delivered;
+    if (DispatchWaiting() || Inbox().delivered != before) return kPlatformMessage;
+    if (timeoutMs == 0) return 0;
+    const ULONGLONG start = GetTickCount64();
+    for (;;) {
+      DWORD wait = INFINITE;
+      if (timeoutMs != kWaitForever) {
+        const ULONGLONG spent = GetTickCount64() - start;
+        if (spent >= timeoutMs) return 0;
+        wait = static_cast<DWORD>(timeoutMs - spent);
+      }
+      MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+      if (DispatchWaiting() || Inbox().delivered != before) return kPlatformMessage;
+    }
+  }
+};
+
+Win32EventPlatform& Platform() {
+  static auto* platform = new Win32EventPlatform();  // workers may post during shutdown
+  return *platform;
+}
+
+HWND MakeInboxWindow() {
+  WNDCLASSEXW type{};
+  type.cbSize = sizeof(type);
+  type.lpfnWndProc = InboxProcedure;
+  type.hInstance = ProgramInstance();
+  type.lpszClassName = kInboxClass;
+  RegisterClassExW(&type);  // fails harmlessly when registered by an earlier start
+  return CreateWindowExW(0, kInboxClass, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                         ProgramInstance(), nullptr);
+}
+
+}  // namespace
+
+bool PlatformStart(int&, char**, PlatformKeyNote note) {
+  if (inboxWindow) return true;
+  INITCOMMONCONTROLSEX controls{};
+  controls.dwSize = sizeof(controls);
+  controls.dwICC = ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES;
+  InitCommonControlsEx(&controls);
+  inboxWindow = MakeInboxWindow();
+  if (!inboxWindow) return false;
+  keyNote = note;
+  uiThread = GetCurrentThreadId();
+  Inbox().Open(inboxWindow);
+  EventSetPlatform(&Platform());
+  return true;
+}
+
+void PlatformStop() {
+  if (!inboxWindow) return;
+  EventSetPlatform(nullptr);
+  Inbox().Close();
+  DestroyWindow(inboxWindow);
+  inboxWindow = nullptr;
+  keyNote = nullptr;
+  uiThread = 0;
+}
+
+void PlatformRefuseWorkerCalls() { Inbox().Close(); }
+
+bool PlatformRunning() { return uiThread.load() != 0; }
+
+bool PlatformIsUiThread() {
+  const DWORD thread = uiThread.load();
+  return thread != 0 && GetCurrentThreadId() == thread;
+}
+
+void RunOnUiThread(const std::function<void()>& work) {
+  const DWORD thread = uiThread.load();
+  if (thread == 0 || GetCurrentThreadId() == thread) {
+    work();
+    return;
+  }
+  Inbox().CallAndWait(work);
+}
+
+// Any thread: the asynchronous key state knows a key's release even when its message
+// went to a window that is gone.
+bool PlatformKeyIsUp(int64_t virtualKey) {
+  if (virtualKey <= 0 || virtualKey > 0xFE) return false;
+  return (GetAsyncKeyState(static_cast<int>(virtualKey)) & 0x8000) == 0;
+}
