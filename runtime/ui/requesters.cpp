@@ -1,6 +1,7 @@
 #include "requesters.h"
 
 #include "platform/platform.h"
+#include "program.h"
 #include "toolkit_internal.h"
 
 int64_t ShowMessageBox(const Text& title, const Text& text, int64_t flags) {
@@ -10,9 +11,8 @@ int64_t ShowMessageBox(const Text& title, const Text& text, int64_t flags) {
 
 Text ChooseFolder(const Text& title, const Text& initialFolder) {
   if (!PlatformRunning()) return Text();
-  const char16_t separator = PlatformFolderSeparator();
   Text chosen = OnUiThread([&] { return PlatformChooseFolder(title, initialFolder); });
-  if (!chosen.empty() && chosen.back() != separator) chosen += separator;
+  if (!chosen.empty() && chosen.back() != kPathSeparator) chosen += kPathSeparator;
   return chosen;
 }
 

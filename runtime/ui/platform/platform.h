@@ -214,8 +214,6 @@ Text PlatformChooseFolder(const Text& title, const Text& initialFolder);
 
 // ---- The user's folders
 
-// The separator that ends the platform's folder names: "/", or "\" on Windows.
-char16_t PlatformFolderSeparator();
 // The user's pictures folder and home folder, each ending with the platform's separator:
 // the pictures folder is the home folder when the desktop names none; both are empty when
 // unknown.

@@ -17,8 +17,6 @@ Text AsFolder(const QString& path) {
 
 }  // namespace
 
-char16_t PlatformFolderSeparator() { return u'/'; }
-
 std::pair<Text, Text> PlatformUserFolders() {
   const Text home = AsFolder(QDir::homePath());
   const Text pictures = AsFolder(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation));

@@ -17,8 +17,6 @@ Text KnownFolder(REFKNOWNFOLDERID id) {
 
 }  // namespace
 
-char16_t PlatformFolderSeparator() { return u'\\'; }
-
 std::pair<Text, Text> PlatformUserFolders() {
   const Text home = KnownFolder(FOLDERID_Profile);
   const Text pictures = KnownFolder(FOLDERID_Pictures);

@@ -74,6 +74,22 @@ void Layout(Statusbar& bar) {
                reinterpret_cast<LPARAM>(bar.rightEdges.data()));
 }
 
+// The control's minimum height counts its borders differently on different systems: raise
+// it until the inside of the borders is high enough.
+void KeepMinimumHeight(HWND control) {
+  for (int asked = kMinimumInnerHeight; asked < 4 * kMinimumInnerHeight;) {
+    SendMessageW(control, SB_SETMINHEIGHT, asked, 0);
+    SendMessageW(control, WM_SIZE, 0, 0);
+    int borders[3] = {};
+    SendMessageW(control, SB_GETBORDERS, 0, reinterpret_cast<LPARAM>(borders));
+    RECT inner{};
+    GetClientRect(control, &inner);
+    const int missing = kMinimumInnerHeight - (inner.bottom - 2 * borders[1]);
+    if (missing <= 0) return;
+    asked += missing;
+  }
+}
+
 void Dock(Statusbar& bar) {
   SendMessageW(bar.control, WM_SIZE, 0, 0);  // the control docks itself at the bottom
   Layout(bar);
@@ -115,7 +131,7 @@ int64_t PlatformStatusbarCreate(int64_t window, const PlatformGone& gone) {
                                  ProgramInstance(), nullptr);
   if (!control) return 0;
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont()), FALSE);
-  SendMessageW(control, SB_SETMINHEIGHT, kMinimumInnerHeight, 0);
+  KeepMinimumHeight(control);
   auto record = std::make_unique<Statusbar>();
   Statusbar& bar = *record;
   bar.control = control;
