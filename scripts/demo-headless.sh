@@ -76,6 +76,9 @@ app_alive() { kill -0 "$app_pid" 2>/dev/null || fail "Trawl has ended (see $out/
 start_virtual_screen
 start_catalogue_server
 if [ "$mode" = windows ]; then
+  # Wine's windows get their frames and the keyboard focus from a window manager.
+  openbox >"$work/openbox.log" 2>&1 &
+  pids+=($!)
   build_saved=$build build=$windows_build
   source scripts/windows/wine-prefix.sh
   build=$build_saved
@@ -135,14 +138,14 @@ done
 "${program[@]}" >"$out/trawl.log" 2>&1 &
 app_pid=$!
 pids+=("$app_pid")
-first_window() { app_alive; notice=$(visible_windows | head -n1); [ -n "$notice" ]; }
+first_window() { app_alive; notice=$(named_window '^Before you start$'); [ -n "$notice" ]; }
 wait_for 20 "the start-up notice" first_window
 sleep 0.5
 shoot notice
 xdotool key Return
 main_window() {
   app_alive
-  main=$(visible_windows | grep -vx "$notice" | head -n1)
+  main=$(named_window '^Trawl' | grep -vx "$notice" | head -n1)
   [ -n "$main" ]
 }
 wait_for 20 "the main window" main_window

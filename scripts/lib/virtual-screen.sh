@@ -70,3 +70,4 @@ start_catalogue_server() {
 }
 
 visible_windows() { xdotool search --onlyvisible --name '.*' 2>/dev/null || true; }
+named_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 || true; }

@@ -9,12 +9,12 @@
 
 namespace {
 
-constexpr UINT_PTR kRegistrySubclass = 0x54524C31;  // 'TRL1'
 constexpr UINT_PTR kForwardSubclass = 0x54524C32;   // 'TRL2'
 
 struct Registered {
   ControlTag tag;
   PlatformGone gone;
+  WNDPROC previous = nullptr;  // the window procedure from before the toolkit's
 };
 
 // Only the UI thread touches windows, so the registries need no lock.
@@ -30,19 +30,20 @@ std::unordered_map<int64_t, VirtualControl*>& VirtualControls() {
 
 void ForgetToolTip(HWND control);
 
-LRESULT CALLBACK WatchDestruction(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                  UINT_PTR id, DWORD_PTR) {
+// The registry's own subclass, set with the window procedure itself rather than the
+// common controls' subclass chain, whose per-message cost is large under Wine.
+LRESULT CALLBACK WatchDestruction(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto found = Registry().find(window);
+  if (found == Registry().end()) return DefWindowProcW(window, message, wParam, lParam);
+  const WNDPROC previous = found->second.previous;
   if (message == WM_NCDESTROY) {
-    RemoveWindowSubclass(window, WatchDestruction, id);
+    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
     ForgetToolTip(window);
-    auto found = Registry().find(window);
-    if (found != Registry().end()) {
-      PlatformGone gone = std::move(found->second.gone);
-      Registry().erase(found);
-      if (gone) gone(HandleOf(window));
-    }
+    PlatformGone gone = std::move(found->second.gone);
+    Registry().erase(found);
+    if (gone) gone(HandleOf(window));
   }
-  return DefSubclassProc(window, message, wParam, lParam);
+  return CallWindowProcW(previous, window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK ForwardMessages(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
@@ -96,8 +97,13 @@ HFONT ControlFont() {
 
 void RegisterControl(HWND control, ControlTag tag, PlatformGone gone) {
   if (!control) return;
-  Registry()[control] = {std::move(tag), std::move(gone)};
-  SetWindowSubclass(control, WatchDestruction, kRegistrySubclass, 0);
+  Registered& entry = Registry()[control];
+  const bool known = entry.previous != nullptr;
+  entry.tag = std::move(tag);
+  entry.gone = std::move(gone);
+  if (!known)
+    entry.previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchDestruction)));
 }
 
 ControlTag* TagOf(HWND control) {
@@ -125,6 +131,9 @@ bool RouteControlMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
 
 void ForwardChildMessages(HWND container) {
   SetWindowSubclass(container, ForwardMessages, kForwardSubclass, 0);
+  // Tab and the first focus reach the gadgets moved into it.
+  SetWindowLongPtrW(container, GWL_EXSTYLE,
+                    GetWindowLongPtrW(container, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
 }
 
 void RaiseGadgetEvent(HWND gadget, int64_t type) {
@@ -163,7 +172,13 @@ bool PlatformIsWidget(int64_t handle) {
 }
 
 void PlatformDestroy(int64_t handle) {
-  if (HWND window = ControlOf(handle)) DestroyWindow(window);
+  if (HWND window = ControlOf(handle)) {
+    DestroyWindow(window);
+    return;
+  }
+  // Popup menus are the other platform objects the services release.
+  auto* menu = reinterpret_cast<HMENU>(static_cast<intptr_t>(handle));
+  if (handle && IsMenu(menu)) DestroyMenu(menu);
 }
 
 PlatformRect PlatformGetGeometry(int64_t handle) {
@@ -241,7 +256,8 @@ void PlatformSetParent(int64_t handle, int64_t parent) {
   GetWindowRect(window, &place);
   MapWindowPoints(HWND_DESKTOP, GetParent(window), reinterpret_cast<POINT*>(&place), 2);
   SetParent(window, newParent);
-  SetWindowPos(window, HWND_TOP, place.left, place.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+  // Last among its new siblings, so that Tab visits moved gadgets in the order moved.
+  SetWindowPos(window, HWND_BOTTOM, place.left, place.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 // ---- Tooltips: one tooltip window serves every control.

@@ -91,9 +91,11 @@ void SizeChanged(ToolkitWindow& record, WPARAM kind) {
 
 void ActivationChanged(HWND window, ToolkitWindow& record, bool active) {
   if (active) {
-    if (record.focusBeforeDeactivate && IsWindow(record.focusBeforeDeactivate) &&
-        IsChild(window, record.focusBeforeDeactivate))
-      SetFocus(record.focusBeforeDeactivate);
+    HWND focus = record.focusBeforeDeactivate;
+    // The first activation, or the saved control is gone: the first gadget Tab reaches.
+    if (!focus || !IsWindow(focus) || !IsChild(window, focus))
+      focus = GetNextDlgTabItem(window, nullptr, FALSE);
+    if (focus) SetFocus(focus);
     Raise(record, kEventActivate);
   } else {
     record.focusBeforeDeactivate = GetFocus();
