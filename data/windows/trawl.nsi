@@ -45,6 +45,9 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "MIT License, ${PUBLISHER}"
 !define MUI_ICON "${STAGE}\trawl.ico"
 !define MUI_UNICON "${STAGE}\trawl.ico"
 !define MUI_ABORTWARNING
+; The license grants rights and asks for no agreement: the page informs and moves on.
+!define MUI_LICENSEPAGE_BUTTON "$(^NextBtn)"
+!define MUI_LICENSEPAGE_TEXT_BOTTOM "${PRODUCT} is free software under this license."
 !insertmacro MUI_PAGE_LICENSE "${STAGE}\LICENSE.txt"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
