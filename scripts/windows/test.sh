@@ -90,7 +90,7 @@ uninstall_entry() {
     sed -n 's/^    \([A-Za-z]*\)    REG_[A-Z_]*    \(.*\)$/\1=\2/p'
 }
 
-installed_files() { (cd "$install_dir" 2>/dev/null && ls -A | sort | xargs); }
+files_in() { (cd "$1" 2>/dev/null && ls -A | sort | xargs); }
 
 window_shown() { [ -n "$(xdotool search --onlyvisible --pid "$1" 2>/dev/null)" ]; }
 
@@ -103,11 +103,20 @@ install_checks() {
   setup=$build/package/trawl-$version-setup.exe
   check "packing the build" "$source_root/scripts/windows/package.sh" "$build" || return 0
 
+  # The portable copy runs from wherever it was unpacked.
+  local portable=$work/portable
+  check "the zip unpacks" python3 -m zipfile -e "$build/package/trawl-$version-windows-x64.zip" \
+    "$portable" || true
+  check "the zip holds the program, its license and the readme" \
+    test "$(files_in "$portable")" = "LICENSE.txt readme.txt trawl.exe" || true
+  check "the unpacked trawl.exe --version names $version" \
+    grep -qF "$version" <(timeout 30 "$wine" "$portable/trawl.exe" --version) || true
+
   # A former run's leftovers would pass the checks.
   rm -rf "$install_dir" "$start_entry"
   for view in 32 64; do "$wine" reg delete "$uninstall_key" "/reg:$view" /f >/dev/null 2>&1 || true; done
   check "the silent install exits with 0" timeout 60 "$wine" "$setup" /S || return 0
-  check "the installed files" test "$(installed_files)" = \
+  check "the installed files" test "$(files_in "$install_dir")" = \
     "LICENSE.txt readme.txt trawl.exe uninstall.exe" || true
   check "the Start-menu entry" grep -qaF "$install_win\\trawl.exe" "$start_entry" || true
 
@@ -153,7 +162,7 @@ install_checks() {
   # shellcheck disable=SC2086  # the registered arguments, split as Windows would
   check "the silent uninstall exits with 0" timeout 60 "$wine" "$program" $arguments || true
   check "the uninstaller ends" timeout 60 /usr/lib/wine/wineserver -w || true
-  check "only the picture is left" test "$(installed_files)" = album_picture.jpg || true
+  check "only the picture is left" test "$(files_in "$install_dir")" = album_picture.jpg || true
   check "the Start-menu entry is gone" test ! -e "$start_entry" || true
   check "the uninstall entry is gone" test -z "$(uninstall_entry 64)" || true
   rm -rf "$install_dir"
