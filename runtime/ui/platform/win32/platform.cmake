@@ -6,7 +6,7 @@
 set(platform_text_sources
   ${CMAKE_CURRENT_LIST_DIR}/win32_font.cpp
   ${CMAKE_CURRENT_LIST_DIR}/win32_text_render.cpp)
-set(platform_text_libraries gdi32)
+set(platform_text_libraries gdi32 user32)
 
 set(platform_window_sources
   ${CMAKE_CURRENT_LIST_DIR}/win32_application.cpp
