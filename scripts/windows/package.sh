@@ -24,14 +24,15 @@ out=$build/package
 stage=$out/stage
 rm -rf "$stage"
 mkdir -p "$stage"
+# The last commit's time stands for every file's time (and the program's link time), so
+# that the same build packs into the same bytes.
+stamp=$(git -C "$source_root" log -1 --format=%ct 2>/dev/null || date +%s)
 # Shipped without debug information, as the Debian package is.
-x86_64-w64-mingw32-strip -o "$stage/trawl.exe" "$build/app/trawl.exe"
+SOURCE_DATE_EPOCH=$stamp x86_64-w64-mingw32-strip -o "$stage/trawl.exe" "$build/app/trawl.exe"
 cp "$build/app/trawl.ico" "$stage/trawl.ico"
 # Text files with Windows line ends, for any editor there.
 sed 's/$/\r/' "$source_root/LICENSE" >"$stage/LICENSE.txt"
 sed "s/@PROJECT_VERSION@/$version/g; s/\$/\r/" "$windows_data/readme.txt" >"$stage/readme.txt"
-# The last commit's time stands for every file, so that a rebuild makes the same zip.
-stamp=$(git -C "$source_root" log -1 --format=%ct 2>/dev/null || date +%s)
 touch -d "@$stamp" "$stage"/*
 
 setup=$out/trawl-$version-setup.exe
