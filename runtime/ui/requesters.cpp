@@ -1,6 +1,7 @@
 #include "requesters.h"
 
 #include "platform/platform.h"
+#include "program.h"
 #include "toolkit_internal.h"
 
 int64_t ShowMessageBox(const Text& title, const Text& text, int64_t flags) {
@@ -10,11 +11,8 @@ int64_t ShowMessageBox(const Text& title, const Text& text, int64_t flags) {
 
 Text ChooseFolder(const Text& title, const Text& initialFolder) {
   if (!PlatformRunning()) return Text();
-  // The root keeps its separator; any other folder is opened without its trailing one.
-  Text initial = initialFolder;
-  if (initial.size() > 1 && initial.back() == u'/') initial.pop_back();
-  Text chosen = OnUiThread([&] { return PlatformChooseFolder(title, initial); });
-  if (!chosen.empty() && chosen.back() != u'/') chosen += u'/';
+  Text chosen = OnUiThread([&] { return PlatformChooseFolder(title, initialFolder); });
+  if (!chosen.empty() && chosen.back() != kPathSeparator) chosen += kPathSeparator;
   return chosen;
 }
 

@@ -18,10 +18,11 @@ constexpr int64_t kMessageInformation = 64;
 constexpr int64_t kMessageResultOk = 1;
 
 int64_t ShowMessageBox(const Text& title, const Text& text, int64_t flags);
-// The chosen folder ending with "/", or an empty text when cancelled.
+// The chosen folder ending with one separator of the platform ("/"; on Windows "\"), or an
+// empty text when cancelled.
 Text ChooseFolder(const Text& title, const Text& initialFolder);
 
 // The user's pictures folder and home folder as the desktop names them, each ending with
-// "/": the pictures folder is the home folder when the desktop names none; both are empty
-// when unknown.
+// the platform's separator: the pictures folder is the home folder when the desktop names
+// none; both are empty when unknown.
 std::pair<Text, Text> UserFolders();

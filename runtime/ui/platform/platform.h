@@ -208,11 +208,13 @@ PlatformRect PlatformStatusbarFieldRect(int64_t statusbar, int64_t field);
 // ---- Requesters
 
 int64_t PlatformMessageBox(const Text& title, const Text& text, int64_t flags);
-// The chosen folder as the platform names it, or empty.
+// The chosen folder as the platform names it, or empty. The initial folder may end with
+// the platform's separator; the platform keeps it only where the folder needs it (a root).
 Text PlatformChooseFolder(const Text& title, const Text& initialFolder);
 
 // ---- The user's folders
 
-// The user's pictures folder and home folder, each ending with "/": the pictures folder
-// is the home folder when the desktop names none; both are empty when unknown.
+// The user's pictures folder and home folder, each ending with the platform's separator:
+// the pictures folder is the home folder when the desktop names none; both are empty when
+// unknown.
 std::pair<Text, Text> PlatformUserFolders();

@@ -67,7 +67,10 @@ int64_t PlatformMessageBox(const Text& title, const Text& text, int64_t flags) {
 }
 
 Text PlatformChooseFolder(const Text& title, const Text& initialFolder) {
-  QFileDialog dialog(QApplication::activeWindow(), ToQString(title), ToQString(initialFolder));
+  // The root keeps its separator; any other folder is opened without its trailing one.
+  Text initial = initialFolder;
+  if (initial.size() > 1 && initial.back() == u'/') initial.pop_back();
+  QFileDialog dialog(QApplication::activeWindow(), ToQString(title), ToQString(initial));
   dialog.setFileMode(QFileDialog::Directory);
   dialog.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
   dialog.setWindowModality(Qt::ApplicationModal);

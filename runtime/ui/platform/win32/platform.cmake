@@ -11,6 +11,12 @@ set(platform_text_libraries gdi32 user32)
 set(platform_window_sources
   ${CMAKE_CURRENT_LIST_DIR}/win32_application.cpp
   ${CMAKE_CURRENT_LIST_DIR}/win32_controls.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/win32_folders.cpp
   ${CMAKE_CURRENT_LIST_DIR}/win32_gadgets.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/win32_list.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/win32_menu.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/win32_requesters.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/win32_statusbar.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/win32_toolbar.cpp
   ${CMAKE_CURRENT_LIST_DIR}/win32_window.cpp)
 set(platform_window_libraries comctl32 user32 gdi32 shell32 ole32 uuid dwmapi)
