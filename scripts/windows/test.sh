@@ -90,7 +90,7 @@ uninstall_entry() {
     sed -n 's/^    \([A-Za-z]*\)    REG_[A-Z_]*    \(.*\)$/\1=\2/p'
 }
 
-files_in() { (cd "$1" 2>/dev/null && ls -A | sort | xargs); }
+files_in() { find "$1" -mindepth 1 -maxdepth 1 -printf '%f\n' 2>/dev/null | sort | xargs; }
 
 window_shown() { [ -n "$(xdotool search --onlyvisible --pid "$1" 2>/dev/null)" ]; }
 
