@@ -2,17 +2,20 @@
 # Runs the Windows test suites of BUILD (build-windows by default, made by
 # scripts/windows/build.sh) under Wine, each suite one process. A suite passes only when
 # it exits with 0 and its GoogleTest XML report exists and counts tests and no failure.
+# The install suite packs the build (scripts/windows/package.sh) and checks its installer
+# in the Wine prefix: a silent install, the installed program, a silent uninstall.
 # Wine draws windows on X: without a DISPLAY a virtual screen (Xvfb) is started for the
 # run. The HTTPS test talks to a Linux TLS server (https-test-server.py) started here
 # with a fresh self-signed certificate.
 #
-#   scripts/windows/test.sh [BUILD] [suite...]    (suites: core io platform images; default all)
+#   scripts/windows/test.sh [BUILD] [suite...]    (suites: core io platform images install;
+#                                                  default all)
 set -euo pipefail
 source_root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(realpath -m "${1:-$source_root/build-windows}")
 shift $(($# > 0 ? 1 : 0))
 suites=("$@")
-[ ${#suites[@]} -gt 0 ] || suites=(core io platform images)
+[ ${#suites[@]} -gt 0 ] || suites=(core io platform images install)
 
 source "$source_root/scripts/windows/wine-prefix.sh"
 results=$build/test-results
@@ -45,7 +48,7 @@ head -c 12 /dev/urandom | od -An -tx1 | tr -d ' \n' >"$work/probe.txt"
 python3 "$source_root/scripts/windows/https-test-server.py" "$work" >"$work/server.out" 2>&1 </dev/null &
 server_pid=$!
 for _ in $(seq 100); do
-  port=$(sed -n 's/^port \([0-9]*\)$/\1/p' "$work/server.out")
+  port=$(sed -n 's/^port \([0-9]*\)$/\1/p' "$work/server.out" 2>/dev/null || true)  # maybe not made yet
   [ -n "$port" ] && break
   sleep 0.1
 done
@@ -60,11 +63,137 @@ else
   cat "$work/server.out"
 fi
 
+# --- the installer ------------------------------------------------------------------------
+# Where the installer puts things in the prefix, seen from both sides.
+install_win='C:\Program Files\Trawl'
+install_dir="$WINEPREFIX/drive_c/Program Files/Trawl"
+start_entry="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Trawl.lnk"
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Trawl'
+
+# check WHAT COMMAND...: one counted check of the install suite; its output goes to the log.
+check() {
+  local what=$1
+  shift
+  checks=$((checks + 1))
+  if "$@" >>"$install_log" 2>&1; then
+    echo "ok: $what" >>"$install_log"
+    return 0
+  fi
+  check_failures=$((check_failures + 1))
+  echo "FAILED: $what" | tee -a "$install_log"
+  return 1
+}
+
+# uninstall_entry 32|64: the entry's values in that registry view as NAME=VALUE lines.
+uninstall_entry() {
+  { "$wine" reg query "$uninstall_key" "/reg:$1" 2>/dev/null || true; } | tr -d '\r' |
+    sed -n 's/^    \([A-Za-z]*\)    REG_[A-Z_]*    \(.*\)$/\1=\2/p'
+}
+
+files_in() { find "$1" -mindepth 1 -maxdepth 1 -printf '%f\n' 2>/dev/null | sort | xargs; }
+
+window_shown() { [ -n "$(xdotool search --onlyvisible --pid "$1" 2>/dev/null)" ]; }
+
+# A silent install, the installed program started (it must answer --version and show a
+# window), a silent uninstall through the registered command. A picture saved into the
+# program's folder (as a copy whose folder is writable does) must outlive the uninstall.
+install_checks() {
+  local version setup app entry_text name value view
+  version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+  setup=$build/package/trawl-$version-setup.exe
+  check "packing the build" "$source_root/scripts/windows/package.sh" "$build" || return 0
+
+  # The portable copy runs from wherever it was unpacked.
+  local portable=$work/portable
+  check "the zip unpacks" python3 -m zipfile -e "$build/package/trawl-$version-windows-x64.zip" \
+    "$portable" || true
+  check "the zip holds the program, its license and the readme" \
+    test "$(files_in "$portable")" = "LICENSE.txt readme.txt trawl.exe" || true
+  check "the unpacked trawl.exe --version names $version" \
+    grep -qF "$version" <(timeout 30 "$wine" "$portable/trawl.exe" --version) || true
+
+  # A former run's leftovers would pass the checks.
+  rm -rf "$install_dir" "$start_entry"
+  for view in 32 64; do "$wine" reg delete "$uninstall_key" "/reg:$view" /f >/dev/null 2>&1 || true; done
+  check "the silent install exits with 0" timeout 60 "$wine" "$setup" /S || return 0
+  check "the installed files" test "$(files_in "$install_dir")" = \
+    "LICENSE.txt readme.txt trawl.exe uninstall.exe" || true
+  check "the Start-menu entry" grep -qaF "$install_win\\trawl.exe" "$start_entry" || true
+
+  entry_text=$(uninstall_entry 64)
+  echo "$entry_text" >>"$install_log"
+  local -A entry=() expected=(
+    [DisplayName]=Trawl [DisplayVersion]=$version [Publisher]="Trawl developers"
+    [DisplayIcon]="$install_win\\trawl.exe,0" [InstallLocation]=$install_win
+    [UninstallString]="\"$install_win\\uninstall.exe\""
+    [QuietUninstallString]="\"$install_win\\uninstall.exe\" /S"
+    [NoModify]=0x1 [NoRepair]=0x1)
+  while IFS='=' read -r name value; do [ -n "$name" ] && entry[$name]=$value; done <<<"$entry_text"
+  for name in "${!expected[@]}"; do
+    check "uninstall entry $name is ${expected[$name]}" test "${entry[$name]:-}" = "${expected[$name]}" || true
+  done
+  # In KiB; at least the program itself.
+  local estimated=${entry[EstimatedSize]:-0}
+  [[ $estimated =~ ^0x[0-9a-fA-F]+$ ]] || estimated=0
+  check "uninstall entry EstimatedSize ($estimated) covers trawl.exe" \
+    test $((estimated)) -ge $(($(stat -c %s "$install_dir/trawl.exe" 2>/dev/null || echo 0) / 1024)) || true
+  check "the 32-bit registry view holds no entry" test -z "$(uninstall_entry 32)" || true
+
+  check "the installed trawl.exe --version names $version" \
+    grep -qF "$version" <(timeout 30 "$wine" "$install_win\\trawl.exe" --version) || true
+  "$wine" "$install_win\\trawl.exe" >>"$install_log" 2>&1 &
+  app=$!
+  local t=0
+  while [ $t -lt 200 ] && kill -0 "$app" 2>/dev/null && ! window_shown "$app"; do
+    sleep 0.1
+    t=$((t + 1))
+  done
+  check "the installed trawl.exe shows a window" window_shown "$app" || true
+  /usr/lib/wine/wineserver -k 2>/dev/null || true
+  wait "$app" 2>/dev/null || true
+
+  echo picture >"$install_dir/album_picture.jpg" 2>/dev/null || true
+  local quiet=${entry[QuietUninstallString]:-} program arguments
+  program=${quiet#\"}
+  program=${program%%\"*}
+  arguments=${quiet#\"*\"}
+  # The uninstaller runs a copy of itself from the temporary folder and returns at once:
+  # the wineserver ends only when that copy has.
+  # shellcheck disable=SC2086  # the registered arguments, split as Windows would
+  check "the silent uninstall exits with 0" timeout 60 "$wine" "$program" $arguments || true
+  check "the uninstaller ends" timeout 60 /usr/lib/wine/wineserver -w || true
+  check "only the picture is left" test "$(files_in "$install_dir")" = album_picture.jpg || true
+  check "the Start-menu entry is gone" test ! -e "$start_entry" || true
+  check "the uninstall entry is gone" test -z "$(uninstall_entry 64)" || true
+  rm -rf "$install_dir"
+}
+
+install_suite() {
+  install_log=$results/install.log
+  checks=0 check_failures=0
+  local start=$SECONDS
+  : >"$install_log"
+  if [ ! -f "$build/app/trawl.exe" ]; then
+    echo "test: install: $build/app/trawl.exe is missing"
+    bad_suites+=(install)
+    return
+  fi
+  install_checks
+  echo "test: install: $checks checks, $check_failures failed ($((SECONDS - start)) s)"
+  [ "$check_failures" -eq 0 ] || bad_suites+=(install)
+  passed=$((passed + checks - check_failures))
+  failed=$((failed + check_failures))
+}
+
 # --- the suites --------------------------------------------------------------------------
 rm -rf "$results"
 mkdir -p "$results"
 passed=0 failed=0 skipped=0 bad_suites=()
 for suite in "${suites[@]}"; do
+  if [ "$suite" = install ]; then
+    install_suite
+    continue
+  fi
   exe=$build/tests/trawl_${suite}_tests.exe
   xml=$results/$suite.xml
   if [ ! -f "$exe" ]; then

@@ -6,7 +6,9 @@
 wine=/usr/lib/wine/wine64
 export WINEPREFIX=$build/wine-prefix
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# Shortcuts made in the prefix (the installer's Start-menu entry) stay there, without menu
+# entries on the desktop of whoever runs the scripts.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINEARCH=win64
 
 make_wine_prefix() {
