@@ -20,9 +20,10 @@ suites=("$@")
 source "$source_root/scripts/windows/wine-prefix.sh"
 results=$build/test-results
 work=$(mktemp -d)
-server_pid="" screen_pid=""
+server_pid="" screen_pid="" manager_pid=""
 cleanup() {
   [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
+  [ -n "$manager_pid" ] && kill "$manager_pid" 2>/dev/null
   [ -n "$screen_pid" ] && kill "$screen_pid" 2>/dev/null
   rm -rf "$work"
 }
@@ -35,6 +36,9 @@ if [ -z "${DISPLAY:-}" ]; then
   exec {displayfd}>&-
   for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
   export DISPLAY=":$(head -n1 "$work/display")"
+  # Without a window manager Wine waits two seconds for every hidden window to withdraw.
+  openbox >"$work/openbox.log" 2>&1 &
+  manager_pid=$!
 fi
 make_wine_prefix
 

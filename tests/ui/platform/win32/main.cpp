@@ -59,6 +59,8 @@ void Win32WindowTest::SetUp() {
   ASSERT_NE(WindowCreate(kTestWindow, 100, 100, 640, 400, u"test", kWindowSystemMenu | kWindowSizable | kWindowTitleBar), 0);
   window_ = HwndOf(WindowGetHandle(kTestWindow));
   SetForegroundWindow(window_);
+  // The window manager activates it when X says so, a little later.
+  PumpUntil([this] { return GetForegroundWindow() == window_; }, 2000);
   PumpFor(30);
 }
 

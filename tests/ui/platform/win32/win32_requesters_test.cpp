@@ -71,10 +71,13 @@ class RequestersTest : public Win32WindowTest {
   void SetUp() override {
     Win32WindowTest::SetUp();
     // A second window of the thread, always on top and not in the foreground.
-    WindowCreate(kOther, 300, 300, 200, 100, u"other", kWindowSystemMenu | kWindowTitleBar);
+    WindowCreate(kOther, 300, 300, 200, 100, u"other",
+                 kWindowSystemMenu | kWindowTitleBar | kWindowNoActivate);
     other_ = HwndOf(WindowGetHandle(kOther));
     SetWindowPos(other_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    PumpFor(300);  // a window manager may focus the new window a little later
     SetForegroundWindow(window_);
+    PumpUntil([this] { return GetForegroundWindow() == window_; }, 2000);
     PumpFor(20);
   }
   void TearDown() override {
