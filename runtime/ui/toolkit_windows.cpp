@@ -11,14 +11,9 @@
 
 namespace {
 
-struct Shortcut {
-  int64_t key = 0;  // key code with modifier bits
-  int64_t item = 0;
-};
-
 struct WindowRecord {
   int64_t handle = 0;
-  std::vector<Shortcut> shortcuts;
+  std::vector<PlatformShortcut> shortcuts;
   WindowFilter filter = nullptr;
   int64_t clipErase = 0;
   // Inner size limits; 0 = none.
@@ -47,7 +42,7 @@ int64_t StoredLimit(int64_t value, int64_t old) {
   return value < 0 ? 0 : std::min(value, kLargestLimit);
 }
 
-std::vector<Shortcut> StartingShortcuts() {
+std::vector<PlatformShortcut> StartingShortcuts() {
   return {{9, kItemNextGadget}, {9 | kShortcutShift, kItemPreviousGadget}};
 }
 
@@ -66,7 +61,7 @@ void ApplySize(int64_t number, int64_t x, int64_t y, int64_t width, int64_t heig
 int64_t FindShortcut(int64_t window, int64_t shortcut) {
   WindowRecord* record = Find(window);
   if (!record) return -1;
-  for (const Shortcut& entry : record->shortcuts)
+  for (const PlatformShortcut& entry : record->shortcuts)
     if (entry.key == shortcut) return entry.item;
   return -1;
 }
@@ -115,6 +110,7 @@ int64_t WindowCreate(int64_t number, int64_t x, int64_t y, int64_t innerWidth, i
     }
     record->handle = handle;
     record->shortcuts = StartingShortcuts();
+    PlatformWindowSetShortcuts(handle, record->shortcuts);
     PlatformWindowSetInnerSize(handle, std::max<int64_t>(innerWidth, 0),
                                std::max<int64_t>(innerHeight, 0));
     if (flags & (kWindowCentreScreen | kWindowCentreParent))
@@ -222,11 +218,12 @@ void WindowAddShortcut(int64_t window, int64_t shortcut, int64_t item) {
     int64_t key = shortcut & (0xFFFF | kShortcutShift | kShortcutControl | kShortcutAlt);
     auto& entries = record->shortcuts;
     auto same = std::find_if(entries.begin(), entries.end(),
-                             [key](const Shortcut& entry) { return entry.key == key; });
+                             [key](const PlatformShortcut& entry) { return entry.key == key; });
     if (same != entries.end())
       same->item = item & 0xFFFF;
     else
       entries.push_back({key, item & 0xFFFF});
+    PlatformWindowSetShortcuts(record->handle, entries);
   });
 }
 

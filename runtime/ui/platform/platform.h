@@ -27,6 +27,12 @@ using PlatformFilter = std::function<int64_t(int64_t platformWindow, uint32_t me
 // A key went down or up anywhere in the application (virtual key code).
 using PlatformKeyNote = void (*)(int64_t virtualKey, bool down);
 
+// A window's keyboard shortcut: a key code with modifier bits, and its menu item.
+struct PlatformShortcut {
+  int64_t key = 0;
+  int64_t item = 0;
+};
+
 struct PlatformWindowHooks {
   PlatformGone gone;
   PlatformFilter filter;
@@ -114,6 +120,9 @@ PlatformRect PlatformWindowFrame(int64_t handle);
 void PlatformWindowCentre(int64_t handle, bool onParent);
 // From here on size and move changes raise events.
 void PlatformWindowSetReady(int64_t handle);
+// The window's shortcuts after each change, for a platform that keeps its own table (the
+// others ask the window's shortcut hook as keys arrive).
+void PlatformWindowSetShortcuts(int64_t handle, const std::vector<PlatformShortcut>& shortcuts);
 // 0 removes a limit.
 void PlatformWindowSetLimits(int64_t handle, int64_t minWidth, int64_t minHeight, int64_t maxWidth,
                              int64_t maxHeight);

@@ -185,6 +185,9 @@ void PlatformWindowSetReady(int64_t handle) {
   if (ToolkitWindow* window = WindowOf(handle)) window->SetReady();
 }
 
+// Qt asks the shortcut hook as keys arrive (see qt_application.cpp).
+void PlatformWindowSetShortcuts(int64_t, const std::vector<PlatformShortcut>&) {}
+
 void PlatformWindowSetLimits(int64_t handle, int64_t minWidth, int64_t minHeight, int64_t maxWidth,
                              int64_t maxHeight) {
   ToolkitWindow* window = WindowOf(handle);

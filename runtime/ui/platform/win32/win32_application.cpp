@@ -127,35 +127,13 @@ PlatformKeyNote keyNote = nullptr;  // UI thread only
 HWND inboxWindow = nullptr;
 std::atomic<DWORD> uiThread{0};
 
-int64_t Modifiers() {
-  int64_t bits = 0;
-  if (GetKeyState(VK_SHIFT) & 0x8000) bits |= kShortcutShift;
-  if (GetKeyState(VK_CONTROL) & 0x8000) bits |= kShortcutControl;
-  if (GetKeyState(VK_MENU) & 0x8000) bits |= kShortcutAlt;
-  return bits;
-}
-
-// Tab and Shift+Tab move the focus among a window's gadgets, as in a dialog.
-void MoveFocus(HWND window, bool backwards) {
-  HWND from = GetFocus();
-  if (!from || !IsChild(window, from)) from = nullptr;
-  HWND next = GetNextDlgTabItem(window, from, backwards ? TRUE : FALSE);
-  if (next) SetFocus(next);
-}
-
-// A key press offered to the shortcuts of the active toolkit window: true when it was one.
-bool RunShortcut(const MSG& message) {
+// A key press offered to the accelerator table of the active toolkit window: true when it
+// was one of its shortcuts (the window then has the command).
+bool RunShortcut(MSG& message) {
   if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) return false;
   HWND window = ToolkitWindowOf(GetActiveWindow());
-  if (!window || !IsWindowEnabled(window)) return false;
-  const int64_t item = Win32WindowShortcut(window, static_cast<int64_t>(message.wParam) | Modifiers());
-  if (item < 0) return false;
-  if (item == kItemNextGadget || item == kItemPreviousGadget) {
-    MoveFocus(window, item == kItemPreviousGadget);
-  } else if (const ControlTag* tag = TagOf(window)) {
-    RaiseMenuEvent(tag->window, item);
-  }
-  return true;
+  HACCEL table = window && IsWindowEnabled(window) ? Win32WindowAccelerators(window) : nullptr;
+  return table && TranslateAcceleratorW(window, table, &message) != 0;
 }
 
 void NoteKey(const MSG& message) {

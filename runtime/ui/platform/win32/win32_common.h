@@ -70,8 +70,8 @@ void RaiseMenuEvent(int64_t window, int64_t item);
 
 // The toolkit window a window or control belongs to (itself for a toolkit window), or null.
 HWND ToolkitWindowOf(HWND window);
-// The item of a toolkit window's shortcut for a key code with modifier bits, or -1.
-int64_t Win32WindowShortcut(HWND window, int64_t shortcut);
+// The accelerator table made from a toolkit window's shortcuts, or null.
+HACCEL Win32WindowAccelerators(HWND window);
 
 // Objects with a handle that are no windows (the toolbar's buttons) answer the calls on
 // any widget through this; their owner registers them while they live.

@@ -17,6 +17,7 @@ struct ToolkitWindow {
   bool marked = false;  // minimised or maximised, for the restore event
   int64_t minWidth = 0, minHeight = 0, maxWidth = 0, maxHeight = 0;  // inner; 0: none
   HWND focusBeforeDeactivate = nullptr;
+  HACCEL accelerators = nullptr;  // made from the shortcuts after each change
   int showState = SW_SHOWNORMAL;  // how the next showing shows it
 };
 
@@ -166,6 +167,7 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
   if (message == WM_NCDESTROY) {
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     RetiredClasses().push_back(record->className);
+    if (record->accelerators) DestroyAcceleratorTable(record->accelerators);
     delete record;
     return DefWindowProcW(window, message, wParam, lParam);
   }
@@ -221,10 +223,29 @@ bool CompositionOn() {
 
 }  // namespace
 
-int64_t Win32WindowShortcut(HWND window, int64_t shortcut) {
+HACCEL Win32WindowAccelerators(HWND window) {
   const ControlTag* tag = TagOf(window);
   ToolkitWindow* record = tag && tag->isWindow ? RecordOf(window) : nullptr;
-  return record && record->hooks.shortcut ? record->hooks.shortcut(shortcut) : -1;
+  return record ? record->accelerators : nullptr;
+}
+
+void PlatformWindowSetShortcuts(int64_t handle, const std::vector<PlatformShortcut>& shortcuts) {
+  ToolkitWindow* record = WindowOf(handle);
+  if (!record) return;
+  std::vector<ACCEL> entries;
+  for (const PlatformShortcut& shortcut : shortcuts) {
+    // A virtual key with no menu highlighting, and the modifiers.
+    BYTE flags = FVIRTKEY | FNOINVERT;
+    if (shortcut.key & kShortcutShift) flags |= FSHIFT;
+    if (shortcut.key & kShortcutControl) flags |= FCONTROL;
+    if (shortcut.key & kShortcutAlt) flags |= FALT;
+    entries.push_back({flags, static_cast<WORD>(shortcut.key & 0xFFFF),
+                       static_cast<WORD>(shortcut.item & 0xFFFF)});
+  }
+  if (record->accelerators) DestroyAcceleratorTable(record->accelerators);
+  record->accelerators =
+      entries.empty() ? nullptr
+                      : CreateAcceleratorTableW(entries.data(), static_cast<int>(entries.size()));
 }
 
 int64_t PlatformWindowCreate(int64_t number, const Text& title, int64_t flags,
