@@ -105,9 +105,13 @@ case $mode in
     shown=/home/user/Pictures/Trawl/
     ;;
   windows)
-    program=("$wine" "$windows_build/app/trawl.exe")
-    saved=$windows_build/app
-    shown=$("$wine" winepath -w "$saved/" 2>/dev/null)
+    # A copy in C:\Trawl of the prefix, so that the pictures and screenshots show a
+    # Windows folder rather than this machine's.
+    saved=$WINEPREFIX/drive_c/Trawl
+    mkdir -p "$saved"
+    cp "$windows_build/app/trawl.exe" "$saved/"
+    program=("$wine" "$saved/trawl.exe")
+    shown='C:\Trawl\'
     ;;
   installed)
     program=(runuser -u "$user" -- env -i HOME="$home" USER="$user" LOGNAME="$user"
@@ -158,8 +162,19 @@ echo "main window: $(xdotool getwindowname "$main")"
 # The window with a 10-pixel margin, for the README.
 shoot_window() {  # shoot_window FILE
   [ "$readme" = 1 ] || return 0
-  eval "$(xdotool getwindowgeometry --shell "$main")"
-  import -window root -crop "$((WIDTH + 20))x$((HEIGHT + 20))+$((X - 10))+$((Y - 10))" +repage "$1"
+  # The window with the frame a window manager put around it, if any.
+  local frame=$main up info x y width height
+  for _ in 1 2 3 4; do
+    up=$(xwininfo -tree -id "$frame" | awk '/Parent window id/ { print }')
+    [[ $up == *"(the root window)"* || -z $up ]] && break
+    frame=$(awk '{ print $4 }' <<<"$up")
+  done
+  info=$(xwininfo -id "$frame")
+  x=$(awk '/Absolute upper-left X/ { print $NF }' <<<"$info")
+  y=$(awk '/Absolute upper-left Y/ { print $NF }' <<<"$info")
+  width=$(awk '/^ *Width:/ { print $NF }' <<<"$info")
+  height=$(awk '/^ *Height:/ { print $NF }' <<<"$info")
+  import -window root -crop "$((width + 20))x$((height + 20))+$((x - 10))+$((y - 10))" +repage "$1"
 }
 
 # 4. The query, typed into the search field, which has the focus.
