@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <QTimer>
-#include <chrono>
 
 #include "events.h"
 #include "gadgets.h"
@@ -13,48 +12,12 @@
 #include "toolkit_windows.h"
 #include "ui_support.h"
 
-namespace {
-
-std::vector<SeenEvent> seen;
-
-int Record() {
-  seen.push_back({EventCurrent(), EventCurrentWindow(), EventCurrentObject(), EventCurrentType()});
-  return 0;
-}
-
-}  // namespace
-
-std::vector<SeenEvent>& Seen() { return seen; }
-
-void RecordEvents(int32_t event) { EventBind(event, Record); }
-
-void ForgetEvents() {
-  while (EventWait(0) != 0) {
-  }
-  seen.clear();
-}
-
-size_t CountSeen(int32_t event, int64_t object, int64_t type) {
-  size_t count = 0;
-  for (const SeenEvent& e : seen) count += e.event == event && e.object == object && e.type == type;
-  return count;
-}
-
 bool ShowActive(int64_t windowHandle) {
   QWidget* window = WidgetAt(windowHandle);
   window->show();
   window->raise();
   window->activateWindow();
   return QTest::qWaitForWindowActive(window);
-}
-
-bool PumpUntil(const std::function<bool()>& done, int limitMs) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    EventWait(10);
-  }
-  return true;
 }
 
 int main(int argc, char** argv) {

@@ -1,6 +1,6 @@
 #pragma once
-// Shared by the toolkit tests: a recorder of raised events, a drain of the UI thread's
-// queue, access to the Qt widgets behind platform handles, and a shown window.
+// Shared by the toolkit tests on Qt: the event recorder, access to the Qt widgets behind
+// platform handles, and a shown window.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -11,25 +11,10 @@
 #include <functional>
 #include <vector>
 
+#include "event_recorder.h"
 #include "events.h"
 #include "text.h"
 #include "toolkit_windows.h"
-
-struct SeenEvent {
-  int32_t event;
-  int64_t window;
-  int64_t object;
-  int64_t type;
-  bool operator==(const SeenEvent&) const = default;
-};
-
-// Every event raised for the bound event numbers, in raising order.
-std::vector<SeenEvent>& Seen();
-// Binds the recorder to an event number (any window, object and type).
-void RecordEvents(int32_t event);
-// Empties the recorder and the calling thread's queue.
-void ForgetEvents();
-size_t CountSeen(int32_t event, int64_t object, int64_t type);
 
 inline Text FromQ(const QString& text) {
   return Text(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size()));
@@ -40,8 +25,6 @@ inline QWidget* WidgetAt(int64_t handle) { return reinterpret_cast<QWidget*>(han
 // Shows a window and waits until it is the active one, so that focus and keys work.
 bool ShowActive(int64_t windowHandle);
 
-// Runs EventWait(10) until `done` holds or about `limitMs` passed; true when it held.
-bool PumpUntil(const std::function<bool()>& done, int limitMs = 5000);
 
 // Calls `act` on the modal widget of type T once one is up (polled by a timer on the
 // UI thread); the timer stops after it acted.

@@ -6,15 +6,12 @@
 #include <QThread>
 #include <QTimer>
 #include <atomic>
-#include <condition_variable>
-#include <deque>
 #include <memory>
-#include <mutex>
-#include <optional>
 
 #include "event_platform.h"
 #include "events.h"
 #include "platform/platform.h"
+#include "platform/ui_inbox.h"
 #include "qt_common.h"
 #include "qt_keys.h"
 
@@ -22,112 +19,10 @@ namespace {
 
 const QEvent::Type kWakeType = static_cast<QEvent::Type>(QEvent::registerEventType());
 
-// What other threads hand to the UI thread, in order: posted events, and calls whose
-// callers wait until they have run. Everything passes through this lock, so that the
-// hand-over is visible to race checkers as well; Qt only carries a wake-up.
-class UiInbox {
- public:
-  struct Call {
-    const std::function<void()>* work;
-    bool done = false;
-  };
-
-  // On the UI thread.
-  void Open(QObject* receiver) {
-    std::lock_guard lock(mutex_);
-    receiver_ = receiver;
-    wakePosted_ = false;
-    spareWake_ = std::make_unique<QEvent>(kWakeType);
-  }
-
-  // Stops taking items; callers still waiting are released without their work done.
-  void Close() {
-    std::deque<Item> dropped;
-    {
-      std::lock_guard lock(mutex_);
-      receiver_ = nullptr;
-      spareWake_.reset();
-      dropped.swap(items_);
-      for (Item& item : dropped)
-        if (item.call) item.call->done = true;
-    }
-    finished_.notify_all();
-  }
-
-  bool Post(const PostedEvent& event) { return Add({event, nullptr}); }
-
-  void CallAndWait(const std::function<void()>& work) {
-    Call call{&work};
-    if (!Add({{}, &call})) return;
-    std::unique_lock lock(mutex_);
-    finished_.wait(lock, [&call] { return call.done; });
-  }
-
-  // On the UI thread. Items are taken one at a time, so that a wait nested in a handler
-  // (a message box, say) goes on with the following items in order.
-  void Deliver() {
-    {
-      std::lock_guard lock(mutex_);
-      wakePosted_ = false;
-      if (!spareWake_) spareWake_ = std::make_unique<QEvent>(kWakeType);
-    }
-    while (auto item = Next()) {
-      if (!item->call) {
-        delivered.fetch_add(1, std::memory_order_relaxed);
-        EventDeliverPosted(item->event);
-        continue;
-      }
-      (*item->call->work)();
-      {
-        std::lock_guard lock(mutex_);
-        item->call->done = true;
-      }
-      finished_.notify_all();
-    }
-  }
-
-  bool Running() {
-    std::lock_guard lock(mutex_);
-    return receiver_ != nullptr;
-  }
-
-  std::atomic<int64_t> delivered{0};  // posted events raised so far
-
- private:
-  struct Item {
-    PostedEvent event;
-    Call* call;
-  };
-
-  bool Add(const Item& item) {
-    std::lock_guard lock(mutex_);  // the receiver is not deleted under a post
-    if (!receiver_) return false;
-    items_.push_back(item);
-    if (!wakePosted_) {
-      wakePosted_ = true;
-      QCoreApplication::postEvent(receiver_, spareWake_.release());
-    }
-    return true;
-  }
-
-  std::optional<Item> Next() {
-    std::lock_guard lock(mutex_);
-    if (items_.empty()) return std::nullopt;
-    Item item = items_.front();
-    items_.pop_front();
-    return item;
-  }
-
-  std::mutex mutex_;
-  std::condition_variable finished_;
-  std::deque<Item> items_;
-  QObject* receiver_ = nullptr;
-  bool wakePosted_ = false;
-  // The next wake-up, made on the UI thread ahead of need: one made by a worker would be
-  // read by the application's event filters on the UI thread with nothing a race
-  // checker sees ordering the two (Qt's queue lock is invisible to it).
-  std::unique_ptr<QEvent> spareWake_;
-};
+// The next wake-up, made on the UI thread ahead of need: one made by a worker would be read
+// by the application's event filters on the UI thread with nothing a race checker sees
+// ordering the two (Qt's queue lock is invisible to it). Touched under the inbox's lock.
+std::unique_ptr<QEvent> spareWake;
 
 UiInbox& Inbox() {
   static auto* inbox = new UiInbox();  // workers may still post during shutdown
@@ -151,8 +46,8 @@ class QtEventPlatform final : public EventPlatform {
   int32_t PumpMessages(uint32_t timeoutMs) override {
     QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
     if (!dispatcher || !Inbox().Running()) return 0;
-    int64_t before = Inbox().delivered;
-    auto delivered = [before] { return Inbox().delivered != before; };
+    int64_t before = Inbox().Delivered();
+    auto delivered = [before] { return Inbox().Delivered() != before; };
     if (timeoutMs == kWaitForever) {
       dispatcher->processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
       return kPlatformMessage;
@@ -284,7 +179,15 @@ bool PlatformStart(int& argc, char** argv, PlatformKeyNote keyNote) {
   keyWatcher = new KeyWatcher(keyNote);
   application->installEventFilter(keyWatcher);
   QtKeysStart(keyNote);
-  Inbox().Open(receiver);
+  QObject* target = receiver;
+  Inbox().Open(
+      [target] {
+        QCoreApplication::postEvent(target, spareWake.release());
+        return true;
+      },
+      [] {
+        if (!spareWake) spareWake = std::make_unique<QEvent>(kWakeType);
+      });
   EventSetPlatform(&Platform());
   return true;
 }
@@ -293,6 +196,7 @@ void PlatformStop() {
   if (!receiver) return;
   EventSetPlatform(nullptr);
   Inbox().Close();
+  spareWake.reset();
   QApplication::instance()->removeEventFilter(keyWatcher);
   QtKeysStop();
   delete keyWatcher;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/statusbar_layout.h"
 #include "qt_common.h"
 
 namespace {
@@ -15,24 +16,14 @@ constexpr int kMinimumInnerHeight = 18;
 constexpr int kBorder = 2;
 
 // Left edges and widths of fields in a bar `barWidth` wide that keeps `grip` pixels free
-// at its right end; kKeepValue widths share what the fixed ones leave.
+// at its right end.
 std::vector<std::pair<int64_t, int64_t>> LayoutFields(int64_t barWidth, int64_t grip,
                                                       const std::vector<int64_t>& widths) {
-  int64_t fixed = 0;
-  int64_t shared = 0;
-  for (int64_t width : widths) {
-    if (width == kKeepValue)
-      ++shared;
-    else
-      fixed += width;
-  }
-  int64_t sharedWidth = shared ? (barWidth - grip - fixed) / shared : 0;
   std::vector<std::pair<int64_t, int64_t>> fields;
   int64_t left = 0;
-  for (int64_t width : widths) {
-    int64_t w = width == kKeepValue ? sharedWidth : width;
-    fields.emplace_back(left, w);
-    left += w;
+  for (int64_t width : StatusbarFieldWidths(barWidth - grip, widths)) {
+    fields.emplace_back(left, width);
+    left += width;
   }
   return fields;
 }

@@ -1,116 +1,17 @@
 // The UI thread, the event platform over the Win32 message loop, and the keyboard: key
 // notes, the key state and the windows' shortcuts.
 #include <atomic>
-#include <condition_variable>
-#include <deque>
-#include <mutex>
-#include <optional>
 
 #include "event_platform.h"
 #include "events.h"
 #include "platform/platform.h"
+#include "platform/ui_inbox.h"
 #include "win32_common.h"
 
 namespace {
 
 constexpr UINT kWakeMessage = WM_APP + 1;
 constexpr wchar_t kInboxClass[] = L"TrawlInbox";
-
-// What other threads hand to the UI thread, in order: posted events, and calls whose
-// callers wait until they have run. A posted window message only wakes the UI thread; it
-// carries nothing, so nothing is lost when a modal loop (a message box, a menu) takes it.
-class UiInbox {
- public:
-  struct Call {
-    const std::function<void()>* work;
-    bool done = false;
-  };
-
-  void Open(HWND receiver) {
-    std::lock_guard lock(mutex_);
-    receiver_ = receiver;
-    wakePosted_ = false;
-  }
-
-  // Stops taking items; callers still waiting are released without their work done.
-  void Close() {
-    std::deque<Item> dropped;
-    {
-      std::lock_guard lock(mutex_);
-      receiver_ = nullptr;
-      dropped.swap(items_);
-      for (Item& item : dropped)
-        if (item.call) item.call->done = true;
-    }
-    finished_.notify_all();
-  }
-
-  bool Post(const PostedEvent& event) { return Add({event, nullptr}); }
-
-  void CallAndWait(const std::function<void()>& work) {
-    Call call{&work};
-    if (!Add({{}, &call})) return;
-    std::unique_lock lock(mutex_);
-    finished_.wait(lock, [&call] { return call.done; });
-  }
-
-  // On the UI thread. One item at a time, so that a wait nested in a handler goes on
-  // with the following items in order.
-  void Deliver() {
-    {
-      std::lock_guard lock(mutex_);
-      wakePosted_ = false;
-    }
-    while (auto item = Next()) {
-      if (!item->call) {
-        delivered.fetch_add(1, std::memory_order_relaxed);
-        EventDeliverPosted(item->event);
-        continue;
-      }
-      (*item->call->work)();
-      {
-        std::lock_guard lock(mutex_);
-        item->call->done = true;
-      }
-      finished_.notify_all();
-    }
-  }
-
-  bool Running() {
-    std::lock_guard lock(mutex_);
-    return receiver_ != nullptr;
-  }
-
-  std::atomic<int64_t> delivered{0};  // posted events raised so far
-
- private:
-  struct Item {
-    PostedEvent event;
-    Call* call;
-  };
-
-  bool Add(const Item& item) {
-    std::lock_guard lock(mutex_);
-    if (!receiver_) return false;
-    items_.push_back(item);
-    if (!wakePosted_) wakePosted_ = PostMessageW(receiver_, kWakeMessage, 0, 0) != 0;
-    return true;
-  }
-
-  std::optional<Item> Next() {
-    std::lock_guard lock(mutex_);
-    if (items_.empty()) return std::nullopt;
-    Item item = items_.front();
-    items_.pop_front();
-    return item;
-  }
-
-  std::mutex mutex_;
-  std::condition_variable finished_;
-  std::deque<Item> items_;
-  HWND receiver_ = nullptr;
-  bool wakePosted_ = false;
-};
 
 UiInbox& Inbox() {
   static auto* inbox = new UiInbox();  // workers may still post during shutdown
@@ -174,8 +75,8 @@ class Win32EventPlatform final : public EventPlatform {
 
   int32_t PumpMessages(uint32_t timeoutMs) override {
     if (!Inbox().Running()) return 0;
-    const int64_t before = Inbox().delivered;
-    if (DispatchWaiting() || Inbox().delivered != before) return kPlatformMessage;
+    const int64_t before = Inbox().Delivered();
+    if (DispatchWaiting() || Inbox().Delivered() != before) return kPlatformMessage;
     if (timeoutMs == 0) return 0;
     const ULONGLONG start = GetTickCount64();
     for (;;) {
@@ -186,7 +87,7 @@ class Win32EventPlatform final : public EventPlatform {
         wait = static_cast<DWORD>(timeoutMs - spent);
       }
       MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-      if (DispatchWaiting() || Inbox().delivered != before) return kPlatformMessage;
+      if (DispatchWaiting() || Inbox().Delivered() != before) return kPlatformMessage;
     }
   }
 };
@@ -219,7 +120,9 @@ bool PlatformStart(int&, char**, PlatformKeyNote note) {
   if (!inboxWindow) return false;
   keyNote = note;
   uiThread = GetCurrentThreadId();
-  Inbox().Open(inboxWindow);
+  HWND receiver = inboxWindow;
+  // A posted message only wakes the UI thread; the inbox carries the items.
+  Inbox().Open([receiver] { return PostMessageW(receiver, kWakeMessage, 0, 0) != 0; });
   EventSetPlatform(&Platform());
   return true;
 }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/statusbar_layout.h"
 #include "win32_common.h"
 
 namespace {
@@ -40,26 +41,17 @@ bool HasField(const Statusbar* bar, int64_t field) {
   return bar && field >= 0 && field < static_cast<int64_t>(bar->rightEdges.size());
 }
 
-// Right edges of fields placed from x = 0 in `available` pixels: kKeepValue widths share
-// what the fixed ones leave (nothing when they leave nothing).
+// Right edges of fields placed from x = 0 in `available` pixels.
 std::vector<int> RightEdges(int64_t available, const std::vector<int64_t>& widths) {
-  int64_t fixed = 0;
-  int64_t shared = 0;
-  for (int64_t width : widths) {
-    if (width == kKeepValue)
-      ++shared;
-    else
-      fixed += width;
-  }
-  const int64_t sharedWidth = shared ? std::max<int64_t>((available - fixed) / shared, 0) : 0;
   std::vector<int> edges;
   int64_t right = 0;
-  for (int64_t width : widths) {
-    right += width == kKeepValue ? sharedWidth : width;
+  for (int64_t width : StatusbarFieldWidths(available, widths)) {
+    right += width;
     edges.push_back(static_cast<int>(std::min<int64_t>(right, INT_MAX)));
   }
   return edges;
 }
+
 
 // A sizable window that is not maximised has a size grip in the bar's right corner.
 void Layout(Statusbar& bar) {
