@@ -1,8 +1,16 @@
 #include "event_recorder.h"
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 
 #include "events.h"
+#include "gadgets.h"
+#include "menus.h"
+#include "statusbar.h"
+#include "toolbar.h"
+#include "toolkit.h"
+#include "toolkit_windows.h"
 
 namespace {
 
@@ -45,4 +53,23 @@ void PumpFor(int milliseconds) {
   while (std::chrono::steady_clock::now() < end) EventWait(5);
   while (EventWait(0) != 0) {
   }
+}
+
+int RunTestsWithToolkit(int argc, char** argv) {
+  if (!ToolkitInit(argc, argv)) return 1;
+  EventServiceInit();
+  WindowServiceInit();
+  GadgetServiceInit();
+  MenuServiceInit();
+  ToolbarServiceInit();
+  StatusbarServiceInit();
+  int result = RUN_ALL_TESTS();
+  StatusbarServiceEnd();
+  ToolbarServiceEnd();
+  MenuServiceEnd();
+  GadgetServiceEnd();
+  WindowServiceEnd();
+  EventServiceEnd();
+  ToolkitEnd();
+  return result;
 }

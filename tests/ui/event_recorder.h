@@ -1,6 +1,6 @@
 #pragma once
-// Shared by the toolkit's tests on every platform: a recorder of raised events and the
-// pumping of the UI thread's messages and events.
+// Shared by the toolkit's tests on every platform: a recorder of raised events, the
+// pumping of the UI thread's messages and events, and the suites' start and end.
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -25,3 +25,7 @@ size_t CountSeen(int32_t event, int64_t object, int64_t type);
 bool PumpUntil(const std::function<bool()>& done, int limitMs = 5000);
 // Handles messages and events for a while, then what is left waiting.
 void PumpFor(int milliseconds);
+
+// Starts the toolkit and its services on the calling thread, runs every test, ends them;
+// RUN_ALL_TESTS's result, 1 when the toolkit did not start. After InitGoogleTest.
+int RunTestsWithToolkit(int argc, char** argv);

@@ -3,12 +3,8 @@
 
 #include <QTimer>
 
+#include "event_recorder.h"
 #include "events.h"
-#include "gadgets.h"
-#include "menus.h"
-#include "statusbar.h"
-#include "toolbar.h"
-#include "toolkit.h"
 #include "toolkit_windows.h"
 #include "ui_support.h"
 
@@ -23,20 +19,5 @@ bool ShowActive(int64_t windowHandle) {
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  if (!ToolkitInit(argc, argv)) return 1;
-  EventServiceInit();
-  WindowServiceInit();
-  GadgetServiceInit();
-  MenuServiceInit();
-  ToolbarServiceInit();
-  StatusbarServiceInit();
-  int result = RUN_ALL_TESTS();
-  StatusbarServiceEnd();
-  ToolbarServiceEnd();
-  MenuServiceEnd();
-  GadgetServiceEnd();
-  WindowServiceEnd();
-  EventServiceEnd();
-  ToolkitEnd();
-  return result;
+  return RunTestsWithToolkit(argc, argv);
 }

@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr UINT_PTR kForwardSubclass = 0x54524C32;   // 'TRL2'
+constexpr UINT_PTR kForwardSubclass = 0x54524C32;  // 'TRL2'
 
 struct Registered {
   ControlTag tag;
@@ -277,10 +277,10 @@ ToolTips& Tips() {
 HWND TipWindow() {
   ToolTips& tips = Tips();
   if (!tips.window || !IsWindow(tips.window))
-    tips.window = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                  WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                                  ProgramInstance(), nullptr);
+    tips.window =
+        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                        WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, ProgramInstance(), nullptr);
   return tips.window;
 }
 

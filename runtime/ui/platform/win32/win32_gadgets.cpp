@@ -34,10 +34,9 @@ HWND Make(const wchar_t* kind, int64_t parent, int64_t number, const Text& text,
           DWORD exStyle = 0) {
   HWND parentWindow = ControlOf(parent);
   if (!parentWindow) return nullptr;
-  HWND control = CreateWindowExW(exStyle, kind, WideOf(text), WS_CHILD | WS_VISIBLE | style, 0, 0,
-                                 0, 0, parentWindow,
-                                 reinterpret_cast<HMENU>(static_cast<intptr_t>(number)),
-                                 ProgramInstance(), nullptr);
+  HWND control = CreateWindowExW(
+      exStyle, kind, WideOf(text), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parentWindow,
+      reinterpret_cast<HMENU>(static_cast<intptr_t>(number)), ProgramInstance(), nullptr);
   if (control) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont()), FALSE);
   return control;
 }
@@ -109,8 +108,9 @@ int64_t PlatformFrameCreate(int64_t parent, int64_t number, int64_t window, cons
     frame = Make(L"BUTTON", parent, number, text, BS_GROUPBOX);
   } else {
     // With a flag the text is not shown: a sunken box, a thin etched edge, or a border.
-    DWORD style = flags == kFrameSunken ? SS_SUNKEN : flags == kFrameFlat ? SS_ETCHEDFRAME
-                                                                          : WS_BORDER;
+    DWORD style = flags == kFrameSunken ? SS_SUNKEN
+                  : flags == kFrameFlat ? SS_ETCHEDFRAME
+                                        : WS_BORDER;
     frame = Make(L"STATIC", parent, number, Text(), style);
   }
   return Register(frame, number, window, Silent, gone);

@@ -213,8 +213,8 @@ bool CompositionOn() {
   using Query = HRESULT(WINAPI*)(BOOL*);
   static Query query = [] {
     HMODULE library = LoadLibraryW(L"dwmapi.dll");
-    return library ? reinterpret_cast<Query>(
-                         reinterpret_cast<void*>(GetProcAddress(library, "DwmIsCompositionEnabled")))
+    return library ? reinterpret_cast<Query>(reinterpret_cast<void*>(
+                         GetProcAddress(library, "DwmIsCompositionEnabled")))
                    : nullptr;
   }();
   BOOL on = FALSE;
@@ -254,9 +254,9 @@ int64_t PlatformWindowCreate(int64_t number, const Text& title, int64_t flags,
   std::wstring name = L"WindowClass_" + std::to_wstring(number);
   if (!RegisterWindowClass(name)) return 0;
   const DWORD exStyle = (flags & kWindowTool) ? WS_EX_TOOLWINDOW : 0;
-  HWND window = CreateWindowExW(exStyle, name.c_str(), WideOf(title), StyleOf(flags),
-                                CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr,
-                                ProgramInstance(), nullptr);
+  HWND window =
+      CreateWindowExW(exStyle, name.c_str(), WideOf(title), StyleOf(flags), CW_USEDEFAULT,
+                      CW_USEDEFAULT, 100, 100, nullptr, nullptr, ProgramInstance(), nullptr);
   if (!window) {
     UnregisterClassW(name.c_str(), ProgramInstance());
     return 0;

@@ -2,17 +2,15 @@
 // that runs the tests (Wine draws on an X display).
 #include <gtest/gtest.h>
 
+#include "event_recorder.h"
 #include "events.h"
-#include "gadgets.h"
-#include "menus.h"
-#include "statusbar.h"
-#include "toolbar.h"
-#include "toolkit.h"
 #include "toolkit_windows.h"
 #include "win32_test_support.h"
 
 void Win32WindowTest::SetUp() {
-  ASSERT_NE(WindowCreate(kTestWindow, 100, 100, 640, 400, u"test", kWindowSystemMenu | kWindowSizable | kWindowTitleBar), 0);
+  ASSERT_NE(WindowCreate(kTestWindow, 100, 100, 640, 400, u"test",
+                         kWindowSystemMenu | kWindowSizable | kWindowTitleBar),
+            0);
   window_ = HwndOf(WindowGetHandle(kTestWindow));
   SetForegroundWindow(window_);
   // The window manager activates it when X says so, a little later.
@@ -28,20 +26,5 @@ void Win32WindowTest::TearDown() {
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  if (!ToolkitInit(argc, argv)) return 1;
-  EventServiceInit();
-  WindowServiceInit();
-  GadgetServiceInit();
-  MenuServiceInit();
-  ToolbarServiceInit();
-  StatusbarServiceInit();
-  int result = RUN_ALL_TESTS();
-  StatusbarServiceEnd();
-  ToolbarServiceEnd();
-  MenuServiceEnd();
-  GadgetServiceEnd();
-  WindowServiceEnd();
-  EventServiceEnd();
-  ToolkitEnd();
-  return result;
+  return RunTestsWithToolkit(argc, argv);
 }
