@@ -70,6 +70,13 @@ void RaiseMenuEvent(int64_t window, int64_t item);
 
 // The toolkit window a window or control belongs to (itself for a toolkit window), or null.
 HWND ToolkitWindowOf(HWND window);
+// Runs `follow(kind, size)` with the parameters of every WM_SIZE of a toolkit window,
+// before the window's filter and events, until `follower` is destroyed or forgotten: the
+// docked bars follow their window this way (a subclass of the window per bar would cost
+// much on every message under Wine).
+using SizeFollower = std::function<void(WPARAM kind, LPARAM size)>;
+void FollowWindowSize(HWND window, HWND follower, SizeFollower follow);
+void ForgetWindowSizeFollower(HWND window, HWND follower);
 // The accelerator table made from a toolkit window's shortcuts, or null.
 HACCEL Win32WindowAccelerators(HWND window);
 

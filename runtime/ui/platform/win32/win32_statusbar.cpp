@@ -52,7 +52,6 @@ std::vector<int> RightEdges(int64_t available, const std::vector<int64_t>& width
   return edges;
 }
 
-
 // A sizable window that is not maximised has a size grip in the bar's right corner.
 void Layout(Statusbar& bar) {
   RECT inner{};
@@ -90,23 +89,18 @@ void Dock(Statusbar& bar) {
 
 // The window's side: re-dock and lay out when a normal or maximising resize changed the
 // inner size.
-LRESULT CALLBACK FollowWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                              UINT_PTR, DWORD_PTR data) {
-  if (message == WM_SIZE && (wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED)) {
-    auto& bar = *reinterpret_cast<Statusbar*>(data);
-    const SIZE inner{LOWORD(lParam), HIWORD(lParam)};
-    if (inner.cx != bar.inner.cx || inner.cy != bar.inner.cy) {
-      bar.inner = inner;
-      Dock(bar);
-    }
-  }
-  return DefSubclassProc(window, message, wParam, lParam);
+void FollowWindow(Statusbar& bar, WPARAM kind, LPARAM size) {
+  if (kind != SIZE_RESTORED && kind != SIZE_MAXIMIZED) return;
+  const SIZE inner{LOWORD(size), HIWORD(size)};
+  if (inner.cx == bar.inner.cx && inner.cy == bar.inner.cy) return;
+  bar.inner = inner;
+  Dock(bar);
 }
 
 void ForgetStatusbar(HWND control) {
   auto it = Statusbars().find(control);
   if (it == Statusbars().end()) return;
-  RemoveWindowSubclass(it->second->window, FollowWindow, reinterpret_cast<UINT_PTR>(control));
+  ForgetWindowSizeFollower(it->second->window, control);
   Statusbars().erase(it);
 }
 
@@ -132,8 +126,8 @@ int64_t PlatformStatusbarCreate(int64_t window, const PlatformGone& gone) {
   RECT inner{};
   GetClientRect(owner, &inner);
   bar.inner = {inner.right, inner.bottom};
-  SetWindowSubclass(owner, FollowWindow, reinterpret_cast<UINT_PTR>(control),
-                    reinterpret_cast<DWORD_PTR>(&bar));
+  FollowWindowSize(owner, control,
+                   [&bar](WPARAM kind, LPARAM size) { FollowWindow(bar, kind, size); });
   RegisterControl(control, {-1, number, false, {}}, [gone](int64_t handle) {
     ForgetStatusbar(HwndOf(handle));
     if (gone) gone(handle);

@@ -93,13 +93,6 @@ Toolbar* ToolbarOf(int64_t handle) {
   return it == Toolbars().end() ? nullptr : it->second.get();
 }
 
-// The window's side: the toolbar follows its width on every size change.
-LRESULT CALLBACK FollowWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                              UINT_PTR, DWORD_PTR toolbar) {
-  if (message == WM_SIZE) SendMessageW(reinterpret_cast<HWND>(toolbar), TB_AUTOSIZE, 0, 0);
-  return DefSubclassProc(window, message, wParam, lParam);
-}
-
 bool ToolbarNotify(HWND control, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   auto it = Toolbars().find(control);
   if (it == Toolbars().end()) return false;
@@ -121,7 +114,7 @@ void ForgetToolbar(HWND control) {
   auto it = Toolbars().find(control);
   if (it == Toolbars().end()) return;
   Toolbar& bar = *it->second;
-  RemoveWindowSubclass(bar.window, FollowWindow, reinterpret_cast<UINT_PTR>(control));
+  ForgetWindowSizeFollower(bar.window, control);
   for (const auto& entry : bar.buttons) ForgetVirtualControl(entry.second->Handle());
   if (bar.images) ImageList_Destroy(bar.images);
   Toolbars().erase(it);
@@ -187,8 +180,9 @@ int64_t PlatformToolbarCreate(int64_t window, int64_t flags, const PlatformGone&
   bar->flags = flags;
   bar->images = MakeImages(control, bar->ImageSize(), (flags & kToolbarLargeImages) != 0);
   Toolbars()[control] = std::move(bar);
-  SetWindowSubclass(owner, FollowWindow, reinterpret_cast<UINT_PTR>(control),
-                    reinterpret_cast<DWORD_PTR>(control));
+  // The toolbar follows the window's width on every size change.
+  FollowWindowSize(owner, control,
+                   [control](WPARAM, LPARAM) { SendMessageW(control, TB_AUTOSIZE, 0, 0); });
   RegisterControl(control, {-1, number, false, ToolbarNotify}, [gone](int64_t handle) {
     ForgetToolbar(HwndOf(handle));
     if (gone) gone(handle);
@@ -220,8 +214,8 @@ void PlatformToolbarAddButton(int64_t toolbar, int64_t button, int64_t stockImag
   entry.iString = -1;
   if (bar->ShowsTexts() && !text.empty()) {
     Text strings = text + u'\0';  // the list of strings ends with an empty one
-    entry.iString = SendMessageW(bar->control, TB_ADDSTRINGW, 0,
-                                 reinterpret_cast<LPARAM>(WideOf(strings)));
+    entry.iString =
+        SendMessageW(bar->control, TB_ADDSTRINGW, 0, reinterpret_cast<LPARAM>(WideOf(strings)));
   }
   if (!SendMessageW(bar->control, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&entry))) return;
   SendMessageW(bar->control, TB_AUTOSIZE, 0, 0);

@@ -18,6 +18,7 @@ struct ToolkitWindow {
   int64_t minWidth = 0, minHeight = 0, maxWidth = 0, maxHeight = 0;  // inner; 0: none
   HWND focusBeforeDeactivate = nullptr;
   HACCEL accelerators = nullptr;  // made from the shortcuts after each change
+  std::vector<std::pair<HWND, SizeFollower>> sizeFollowers;
   int showState = SW_SHOWNORMAL;  // how the next showing shows it
 };
 
@@ -171,6 +172,11 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     delete record;
     return DefWindowProcW(window, message, wParam, lParam);
   }
+  if (message == WM_SIZE) {
+    auto followers = record->sizeFollowers;  // a follower may forget itself
+    for (auto& [follower, follow] : followers)
+      if (IsWindow(follower)) follow(wParam, lParam);
+  }
   // Notices reach the filter as the toolkit's own records, from the list's code.
   if (message != WM_NOTIFY && record->hooks.filter) {
     const int64_t answer = record->hooks.filter(HandleOf(window), message, wParam, lParam);
@@ -222,6 +228,19 @@ bool CompositionOn() {
 }
 
 }  // namespace
+
+void FollowWindowSize(HWND window, HWND follower, SizeFollower follow) {
+  const ControlTag* tag = TagOf(window);
+  if (ToolkitWindow* record = tag && tag->isWindow ? RecordOf(window) : nullptr)
+    record->sizeFollowers.emplace_back(follower, std::move(follow));
+}
+
+void ForgetWindowSizeFollower(HWND window, HWND follower) {
+  const ControlTag* tag = TagOf(window);
+  if (ToolkitWindow* record = tag && tag->isWindow ? RecordOf(window) : nullptr)
+    std::erase_if(record->sizeFollowers,
+                  [follower](const auto& entry) { return entry.first == follower; });
+}
 
 HACCEL Win32WindowAccelerators(HWND window) {
   const ControlTag* tag = TagOf(window);
