@@ -340,7 +340,8 @@ void AppRun::AnswerBoxesWhileRunning() {
 
 void AppRun::Give(std::function<void()> input) {
   OnUi(std::move(input));
-  EXPECT_TRUE(WaitUntil(&InputSettled)) << "the input was not handled";
+  // Handling may take long: a query of a huge catalogue fills the list on the UI thread.
+  EXPECT_TRUE(WaitUntil(&InputSettled, 30s)) << "the input was not handled";
   OnUi([] {});  // after what handling the input posted
 }
 

@@ -178,7 +178,7 @@ TEST_F(SizeTotalTest, ALostEscapeReleaseHoldsTheCancelMessageHalfASecondAtMost) 
   const auto start = std::chrono::steady_clock::now();
   Command(kMenuSizeOfAll);
   ASSERT_TRUE(WaitForBoxes(2, 5s));
-  EXPECT_LT(std::chrono::steady_clock::now() - start, 1500ms);
+  EXPECT_LT(app_.Boxes().back().found - start, 1500ms);
   EXPECT_TRUE(app_.WaitUntil([] { return WindowIsDisabled(kMainWindow) == 0; }, 2s));
   app_.Give([] { KeyUp(UiKey::Escape); });
 }

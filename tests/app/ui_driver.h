@@ -4,6 +4,7 @@
 // the UI thread, input as a user gives it, the popup menu, the folder chooser and the
 // message boxes, and the few native states the toolkit's calls do not report.
 // Everything but CourierWake and InputSettled's caller runs on the UI thread.
+#include <chrono>
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
@@ -64,6 +65,9 @@ struct MessageBoxSeen {
   Text title;
   Text text;
   BoxIcon icon = BoxIcon::None;
+  // When the box was found open (its answer may take a while longer: without a window
+  // manager Wine waits for one when it hides the box).
+  std::chrono::steady_clock::time_point found;
 };
 // Reads the open message box, if any, and presses its OK (or first) button.
 std::optional<MessageBoxSeen> AnswerMessageBox();

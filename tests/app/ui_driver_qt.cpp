@@ -172,7 +172,8 @@ std::optional<MessageBoxSeen> AnswerMessageBox() {
   auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
   if (!box || !box->isVisible()) return std::nullopt;
   MessageBoxSeen seen{box->windowTitle().toStdU16String(), box->text().toStdU16String(),
-                      static_cast<BoxIcon>(box->icon())};  // QMessageBox::Icon counts alike
+                      static_cast<BoxIcon>(box->icon()),  // QMessageBox::Icon counts alike
+                      std::chrono::steady_clock::now()};
   QAbstractButton* button = box->defaultButton();
   if (!button && !box->buttons().isEmpty()) button = box->buttons().first();
   if (button) button->click();

@@ -296,6 +296,7 @@ std::optional<MessageBoxSeen> AnswerMessageBox() {
   HWND box = OpenDialog(DialogKind::MessageBox);
   if (!box) return std::nullopt;
   MessageBoxSeen seen;
+  seen.found = std::chrono::steady_clock::now();
   seen.title = TextOfWindow(box);
   ReadBox(box, seen);
   HWND ok = GetDlgItem(box, IDOK);
