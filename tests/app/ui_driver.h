@@ -3,7 +3,7 @@
 // (ui_driver_qt.cpp, ui_driver_win32.cpp): the courier that carries the tests' work to
 // the UI thread, input as a user gives it, the popup menu, the folder chooser and the
 // message boxes, and the few native states the toolkit's calls do not report.
-// Everything but CourierWake and InputSettled's caller runs on the UI thread.
+// Everything but CourierWake runs on the UI thread.
 #include <chrono>
 #include <cstdint>
 #include <initializer_list>
