@@ -22,8 +22,10 @@ namespace {
 
 constexpr UINT kWake = WM_APP + 7;
 constexpr wchar_t kCourierClass[] = L"TrawlTestCourier";
-// The folder chooser selects its start folder again after 200 ms; a choice must come later.
-constexpr UINT kChooseDelayMs = 400;
+// The folder chooser selects its start folder again after 200 ms, and a busy tree may
+// take a while to reach a folder: a choice is made again until it holds.
+constexpr UINT kChooseEveryMs = 200;
+constexpr int kChooseTries = 50;
 
 HWND courier = nullptr;  // UI thread; read by CourierWake under the harness's lock
 void (*courierArrived)() = nullptr;
@@ -97,16 +99,16 @@ void PostClick(HWND control, POINT at, UiButton button) {
 
 // ---- Dialogs of the UI thread
 
-bool HasDescendantOfClass(HWND window, const wchar_t* name) {
+HWND DescendantOfClass(HWND window, const wchar_t* name) {
   struct Search {
     const wchar_t* name;
-    bool found = false;
+    HWND found = nullptr;
   } search{name};
   EnumChildWindows(
       window,
       [](HWND child, LPARAM data) {
         auto& s = *reinterpret_cast<Search*>(data);
-        s.found = ClassOf(child) == s.name;
+        if (ClassOf(child) == s.name) s.found = child;
         return s.found ? FALSE : TRUE;
       },
       reinterpret_cast<LPARAM>(&search));
@@ -126,7 +128,7 @@ HWND OpenDialog(DialogKind kind) {
       [](HWND window, LPARAM data) {
         auto& s = *reinterpret_cast<Search*>(data);
         if (ClassOf(window) != L"#32770" || !IsWindowVisible(window)) return TRUE;
-        const bool chooser = HasDescendantOfClass(window, L"SysTreeView32");
+        const bool chooser = DescendantOfClass(window, L"SysTreeView32") != nullptr;
         if (chooser == (s.kind == DialogKind::FolderChooser)) s.found = window;
         return s.found ? FALSE : TRUE;
       },
@@ -160,11 +162,31 @@ void ReadBox(HWND box, MessageBoxSeen& seen) {
 }
 
 Text chosenFolder;  // for the chooser's timer
+int chooseTries = 0;
 
-void CALLBACK ChooseLater(HWND dialog, UINT, UINT_PTR timer, DWORD) {
-  KillTimer(dialog, timer);
+// The text of the tree's selected item (a folder's display name).
+Text SelectedInTree(HWND tree) {
+  wchar_t name[MAX_PATH] = {};
+  TVITEMW item{};
+  item.mask = TVIF_TEXT;
+  item.hItem = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+  item.pszText = name;
+  item.cchTextMax = MAX_PATH;
+  if (!item.hItem || !SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)))
+    return Text();
+  return Text(reinterpret_cast<const char16_t*>(name));
+}
+
+// Selects the chosen folder until the tree shows it selected, then presses OK.
+void CALLBACK ChooseWhenSelected(HWND dialog, UINT, UINT_PTR timer, DWORD) {
+  const Text leaf = chosenFolder.substr(chosenFolder.find_last_of(u"\\/") + 1);
+  HWND tree = DescendantOfClass(dialog, L"SysTreeView32");
+  if ((tree && SelectedInTree(tree) == leaf) || ++chooseTries > kChooseTries) {
+    KillTimer(dialog, timer);
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    return;
+  }
   SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(Wide(chosenFolder)));
-  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
 }
 
 }  // namespace
@@ -289,7 +311,9 @@ void AcceptFolderChooser(const Text& folder) {
   HWND chooser = OpenDialog(DialogKind::FolderChooser);
   if (!chooser) return;
   chosenFolder = folder;
-  SetTimer(chooser, 1, kChooseDelayMs, ChooseLater);
+  chooseTries = 0;
+  SendMessageW(chooser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(Wide(folder)));
+  SetTimer(chooser, 1, kChooseEveryMs, ChooseWhenSelected);
 }
 
 std::optional<MessageBoxSeen> AnswerMessageBox() {
