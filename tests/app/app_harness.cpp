@@ -2,14 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QEvent>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTest>
-#include <QWidget>
 #include <condition_variable>
 #include <deque>
 
@@ -32,29 +24,24 @@ std::optional<int> exitCode;
 bool testsFinished = false;
 
 // The tests' work for the UI thread waits in a queue under courierLock, and its state
-// changes under that lock; Qt carries only a wake-up to the courier. So the hand-over in
-// both directions is visible to ThreadSanitizer, which cannot see Qt's own locks.
+// changes under that lock; the platform's courier carries only a wake-up. So the hand-over
+// in both directions is visible to ThreadSanitizer, which cannot see the platform's locks.
 struct UiCall {
   enum class State { Queued, Running, Done, Dropped };
   std::function<void()> work;
   State state = State::Queued;
 };
 
-const QEvent::Type kCallsWaiting = static_cast<QEvent::Type>(QEvent::registerEventType());
-
 std::mutex courierLock;
 std::condition_variable callEnded;
 std::deque<std::shared_ptr<UiCall>> queuedCalls;
-QObject* courier = nullptr;  // lives on the UI thread while the toolkit is up
-// The next wake-up, made on the UI thread: the application's event filters read it there,
-// and one made by the test thread would reach them through Qt's queue alone.
-std::unique_ptr<QEvent> spareWake;
+bool courierOpen = false;  // while the toolkit is up
 bool wakePosted = false;
 
 // Under courierLock.
 void PostWake() {
   wakePosted = true;
-  QCoreApplication::postEvent(courier, spareWake.release());
+  CourierWake();
 }
 
 // On the UI thread, for each wake-up: the next call still wanted, marked running. While
@@ -71,42 +58,36 @@ std::shared_ptr<UiCall> NextCall() {
     else
       next.reset();  // its caller gave up
   }
-  if (!spareWake) spareWake = std::make_unique<QEvent>(kCallsWaiting);
+  CourierRearm();
   wakePosted = false;
   if (!queuedCalls.empty()) {
     PostWake();
-    spareWake = std::make_unique<QEvent>(kCallsWaiting);
+    CourierRearm();
   }
   return next;
 }
 
-class Courier final : public QObject {
- public:
-  bool event(QEvent* event) override {
-    if (event->type() != kCallsWaiting) return QObject::event(event);
-    if (std::shared_ptr<UiCall> call = NextCall()) {
-      call->work();
-      {
-        std::lock_guard lock(courierLock);
-        call->state = UiCall::State::Done;
-      }
-      callEnded.notify_all();
+void CallsArrived() {
+  if (std::shared_ptr<UiCall> call = NextCall()) {
+    call->work();
+    {
+      std::lock_guard lock(courierLock);
+      call->state = UiCall::State::Done;
     }
-    return true;
+    callEnded.notify_all();
   }
-};
+}
 
 void ToolkitHook(bool started) {
   std::lock_guard lock(courierLock);
   if (started) {
-    courier = new Courier();
-    spareWake = std::make_unique<QEvent>(kCallsWaiting);
+    CourierOpen(&CallsArrived);
+    courierOpen = true;
     wakePosted = false;
     return;
   }
-  delete courier;  // its pending wake-up goes with it
-  courier = nullptr;
-  spareWake.reset();
+  CourierClose();  // its pending wake-up goes with it
+  courierOpen = false;
   for (const std::shared_ptr<UiCall>& call : queuedCalls) call->state = UiCall::State::Dropped;
   queuedCalls.clear();
   callEnded.notify_all();  // their waiters are released
@@ -114,13 +95,13 @@ void ToolkitHook(bool started) {
 
 bool CourierReady() {
   std::lock_guard lock(courierLock);
-  return courier != nullptr;
+  return courierOpen;
 }
 
 // False when nothing could be posted (the application is not running).
 bool PostToUi(std::shared_ptr<UiCall> call) {
-  std::lock_guard lock(courierLock);  // the courier is not deleted under a post
-  if (!courier) return false;
+  std::lock_guard lock(courierLock);  // the courier is not closed under a post
+  if (!courierOpen) return false;
   queuedCalls.push_back(std::move(call));
   if (!wakePosted) PostWake();
   return true;
@@ -304,19 +285,8 @@ std::optional<int> AppRun::WaitForExit(std::chrono::milliseconds timeout) {
 int AppRun::Stop() {
   if (!launched_) return -1;
   // A popup or dialog a failed test left open would hold the event loop.
-  RunOnUi(
-      [] {
-        if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
-        if (QWidget* modal = QApplication::activeModalWidget();
-            modal && !qobject_cast<QMessageBox*>(modal))
-          modal->close();
-      },
-      10s);
-  RunOnUi(
-      [] {
-        if (QWidget* window = MainWindow()) window->close();
-      },
-      10s);
+  RunOnUi(&CloseLeftovers, 10s);
+  RunOnUi(&CloseMainWindow, 10s);
   std::optional<int> code = WaitForExit();
   EXPECT_TRUE(code.has_value()) << "the application did not end after its window closed";
   return code.value_or(-1);
@@ -358,16 +328,7 @@ void AppRun::AnswerBoxesWhileRunning() {
   while (watching_) {
     if (answerBoxes_) {
       std::optional<MessageBoxSeen> seen;
-      RunOnUi(
-          [&seen] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box || !box->isVisible()) return;
-            seen = MessageBoxSeen{box->windowTitle(), box->text(), static_cast<int>(box->icon())};
-            QAbstractButton* button = box->defaultButton();
-            if (!button && !box->buttons().isEmpty()) button = box->buttons().first();
-            if (button) button->click();
-          },
-          2s);
+      RunOnUi([&seen] { seen = AnswerMessageBox(); }, 2s);
       if (seen) {
         std::lock_guard lock(boxesLock_);
         boxes_.push_back(*seen);
@@ -377,36 +338,29 @@ void AppRun::AnswerBoxesWhileRunning() {
   }
 }
 
-QWidget* AppRun::Gadget(int64_t number) {
-  return reinterpret_cast<QWidget*>(GadgetGetHandle(number));
+void AppRun::Give(std::function<void()> input) {
+  OnUi(std::move(input));
+  // Handling may take long: a query of a huge catalogue fills the list on the UI thread,
+  // and under Wine 100 000 rows take from 15 to 40 seconds.
+  EXPECT_TRUE(WaitUntil(&InputSettled, 90s)) << "the input was not handled";
+  OnUi([] {});  // after what handling the input posted
 }
-
-QWidget* AppRun::MainWindow() { return reinterpret_cast<QWidget*>(WindowGetHandle(kMainWindow)); }
 
 void AppRun::Focus(int64_t gadget) {
-  QWidget* window = MainWindow();
-  window->activateWindow();
-  QApplication::setActiveWindow(window);
-  if (QWidget* widget = Gadget(gadget)) widget->setFocus(Qt::OtherFocusReason);
+  Give([gadget] { FocusGadget(gadget); });
 }
 
-void AppRun::Search(const QString& query) {
-  OnUi([&query] {
-    Focus(kSearchField);
-    auto* field = qobject_cast<QLineEdit*>(Gadget(kSearchField));
-    ASSERT_NE(field, nullptr);
-    field->clear();
-    QTest::keyClicks(field, query);
-    QTest::keyClick(field, Qt::Key_Return);
+void AppRun::Search(const Text& query) {
+  Give([&query] {
+    FocusGadget(kSearchField);
+    SetFieldText(kSearchField, u"");
+    TypeText(query);
+    ::PressKey(UiKey::Return);
   });
 }
 
-void AppRun::PressKey(int key, int modifiers) {
-  OnUi([key, modifiers] {
-    QWidget* target = QApplication::focusWidget();
-    if (!target) target = MainWindow();
-    QTest::keyClick(target, static_cast<Qt::Key>(key), Qt::KeyboardModifiers(modifiers));
-  });
+void AppRun::PressKey(UiKey key, bool control) {
+  Give([key, control] { ::PressKey(key, control); });
 }
 
 std::vector<std::array<Text, 4>> AppRun::Rows() {

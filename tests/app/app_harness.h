@@ -7,7 +7,6 @@
 // 127.0.0.1 with an ephemeral port.
 #include <httplib.h>
 
-#include <QString>
 #include <array>
 #include <atomic>
 #include <chrono>
@@ -22,8 +21,7 @@
 #include <vector>
 
 #include "texts.h"
-
-class QWidget;
+#include "ui_driver.h"
 
 // Runs every test on a second thread while the calling (main) thread serves the runs of
 // the application. Returns RUN_ALL_TESTS's result. Call from main after InitGoogleTest.
@@ -72,12 +70,6 @@ TestAddresses TestAddressesFor(int port);
 // The built-in table with every service address pointing at a server on `port`.
 TextTable TestTextTable(int port);
 
-struct MessageBoxSeen {
-  QString title;
-  QString text;
-  int icon = 0;  // QMessageBox::Icon: 1 information, 2 warning, 3 critical
-};
-
 // One run of the application. Start it, drive it, stop it; the destructor stops a run
 // that is still going.
 class AppRun {
@@ -120,16 +112,16 @@ class AppRun {
   // While off, message boxes stay open (a test answers them itself).
   void SetAnswerBoxes(bool on) { answerBoxes_ = on; }
 
-  // UI-thread helpers (call inside OnUi).
-  static QWidget* Gadget(int64_t number);
-  static QWidget* MainWindow();
+  // Runs the driver's input calls in `input` on the UI thread and waits until the input
+  // has been handled.
+  void Give(std::function<void()> input);
   // Gives the gadget the keyboard focus in the active main window.
-  static void Focus(int64_t gadget);
-
+  void Focus(int64_t gadget);
   // Types `query` into the search field (replacing its text) and presses Return there.
-  void Search(const QString& query);
-  // Presses a key with modifiers on the gadget that has the focus.
-  void PressKey(int key, int modifiers = 0);
+  void Search(const Text& query);
+  void Search(const std::string& query) { Search(TextFromUtf8(query)); }
+  // Presses a key, with Control when `control`, on the gadget that has the focus.
+  void PressKey(UiKey key, bool control = false);
   // Column texts of every row, and the first status field.
   std::vector<std::array<Text, 4>> Rows();
   Text StatusText();

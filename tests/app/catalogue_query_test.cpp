@@ -2,8 +2,6 @@
 // loopback catalogue server, and the rows, records and messages that come of it.
 #include <gtest/gtest.h>
 
-#include <QWidget>
-
 #include <string>
 #include <vector>
 
@@ -45,7 +43,6 @@ std::string ManyEntriesXml(int count) {
 }
 
 Text Utf16(const std::string& text) { return TextFromUtf8(text); }
-QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 // Column 0 as the list should show it: right-aligned in four characters.
 Text Numbered(int64_t number) {
@@ -72,7 +69,7 @@ class CatalogueQueryTest : public ::testing::Test {
   std::string Direct(const std::string& tail) const { return addresses_.cataloguePrefix + tail; }
 
   void FillSample() {
-    app_.Search(Q(Direct("/sample.xml")));
+    app_.Search(Direct("/sample.xml"));
     ASSERT_EQ(app_.Rows().size(), 3u);
   }
 
@@ -88,7 +85,7 @@ class CatalogueQueryTest : public ::testing::Test {
 };
 
 TEST_F(CatalogueQueryTest, DirectAddressFillsRowsRecordsAndCount) {
-  app_.Search(Q(Direct("/sample.xml")));
+  app_.Search(Direct("/sample.xml"));
   const auto rows = app_.Rows();
   ASSERT_EQ(rows.size(), 3u);
   const Text names[] = {u"Harbour_harbour-01.jpg", u"Harbour_harbour-02.jpg", u"Forest_forest-01.jpg"};
@@ -117,10 +114,10 @@ TEST_F(CatalogueQueryTest, ReturnOutsideTheSearchFieldDoesNothing) {
   FillSample();
   const Text status = app_.StatusText();
   const int requests = server_.Hits(CataloguePath("/sample.xml"));
-  app_.OnUi([&] { AppRun::Gadget(kSearchField)->setProperty("text", Q(Direct("/sample.xml"))); });
+  app_.OnUi([&] { SetFieldText(kSearchField, Utf16(Direct("/sample.xml"))); });
   for (int64_t gadget : {kItemList, kFolderField}) {
-    app_.OnUi([gadget] { AppRun::Focus(gadget); });
-    app_.PressKey(Qt::Key_Return);
+    app_.Focus(gadget);
+    app_.PressKey(UiKey::Return);
   }
   EXPECT_EQ(server_.Hits(CataloguePath("/sample.xml")), requests);
   EXPECT_EQ(app_.StatusText(), status);
@@ -146,7 +143,7 @@ TEST_F(CatalogueQueryTest, NumberPairsBuildTemplateAddressesOnlyInRange) {
     FillSample();
     if (!c.path.empty()) server_.Serve(c.path, CatalogueXml({{"hit", {server_.Url("/p/x.jpg")}}}));
     const int before = server_.Hits(c.path);
-    app_.Search(QString::fromLatin1(c.typed));
+    app_.Search(std::string(c.typed));
     if (c.path.empty()) {
       EXPECT_EQ(app_.StatusText(), T(R::NothingFoundMessage));
       EXPECT_EQ(app_.Rows().size(), 3u) << "a rejected query keeps the list";
@@ -172,7 +169,7 @@ TEST_F(CatalogueQueryTest, BadAnswersEmptyTheListAndSayNothingFound) {
   for (const std::string& tail : tails) {
     SCOPED_TRACE(tail);
     FillSample();
-    app_.Search(Q(Direct(tail)));
+    app_.Search(Direct(tail));
     EXPECT_TRUE(app_.Rows().empty());
     EXPECT_EQ(app_.StatusText(), T(R::NothingFoundMessage));
     app_.OnUi([] { EXPECT_EQ(CatalogueItemsCount(), 0); });
@@ -191,7 +188,7 @@ TEST_F(CatalogueQueryTest, UnreachableServerEmptiesTheList) {
                                     Utf16("http://127.0.0.1:" + std::to_string(closedPort) + "/series/"));
   ASSERT_TRUE(app_.Start(table));
   FillSample();
-  app_.Search(QStringLiteral("900 1"));
+  app_.Search(u"900 1");
   EXPECT_TRUE(app_.Rows().empty());
   EXPECT_EQ(app_.StatusText(), T(R::NothingFoundMessage));
 }
@@ -205,7 +202,7 @@ TEST_F(CatalogueQueryTest, EntriesBeforeTheFirstContextGetAnEmptyContext) {
                 "</group></section><album title=\"Late\"/><album title=\"Later\"/>"
                 "<section><group kind=\"pictures\"><entry><image src=\"http://h/b/late.jpg\"/></entry>"
                 "</group></section></catalogue>");
-  app_.Search(Q(Direct("/late-context.xml")));
+  app_.Search(Direct("/late-context.xml"));
   EXPECT_EQ(Names(), (std::vector<Text>{u"_early.jpg", u"_", u"_plain-name", u"Later_late.jpg"}));
   app_.OnUi([] { EXPECT_EQ(CatalogueItemsGet(ListGetItemValue(kItemList, 1)).address, u""); });
 }
@@ -215,7 +212,7 @@ TEST_F(CatalogueQueryTest, LineBreaksInNamesDoNotShiftTheColumns) {
                 "<catalogue><album title=\"Two&#10;Lines\"/><section><group kind=\"pictures\">"
                 "<entry><image src=\"http://h/a&#13;&#10;b.jpg\"/></entry>"
                 "</group></section></catalogue>");
-  app_.Search(Q(Direct("/breaks.xml")));
+  app_.Search(Direct("/breaks.xml"));
   const auto rows = app_.Rows();
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(rows[0][kColumnName], u"Two Lines_a  b.jpg");
@@ -231,25 +228,25 @@ TEST_F(CatalogueQueryTest, LineBreaksInNamesDoNotShiftTheColumns) {
 TEST_F(CatalogueQueryTest, QueryTextIsDecodedAndUnwrapped) {
   const std::string sample = Direct("/sample.xml");
   // Percent escapes are decoded before the address is recognised.
-  app_.Search(Q(Direct("/sample%2Exml")));
+  app_.Search(Direct("/sample%2Exml"));
   EXPECT_EQ(app_.Rows().size(), 3u);
   // A link that wraps the address: the marker and what stands before it are dropped...
   app_.OnUi([] { ListRemoveAllItems(kItemList); });
-  app_.Search(Q(TextToUtf8(T(R::FirstWrapperMarker)) + sample));
+  app_.Search(TextToUtf8(T(R::FirstWrapperMarker)) + sample);
   EXPECT_EQ(app_.Rows().size(), 3u);
   // ...and with the second marker the address is the part after the separator.
   app_.OnUi([] { ListRemoveAllItems(kItemList); });
-  app_.Search(Q(TextToUtf8(T(R::FirstWrapperMarker)) + "ref" + TextToUtf8(T(R::WrapperSeparator)) + sample));
+  app_.Search(TextToUtf8(T(R::FirstWrapperMarker)) + "ref" + TextToUtf8(T(R::WrapperSeparator)) + sample);
   EXPECT_EQ(app_.Rows().size(), 3u);
   // A broken escape at the start leaves nothing to query: the list stays.
-  app_.Search(QStringLiteral("%zz900 5"));
+  app_.Search(u"%zz900 5");
   EXPECT_EQ(app_.StatusText(), T(R::EmptyQueryMessage));
   EXPECT_EQ(app_.Rows().size(), 3u);
 }
 
 TEST_F(CatalogueQueryTest, HundredThousandEntriesAreListedWithWholeRowNumbers) {
   server_.Serve(CataloguePath("/big.xml"), ManyEntriesXml(100000));
-  app_.Search(Q(Direct("/big.xml")));
+  app_.Search(Direct("/big.xml"));
   const auto rows = app_.Rows();
   ASSERT_EQ(rows.size(), 100000u);
   EXPECT_EQ(rows[998][kColumnNumber], Numbered(999));

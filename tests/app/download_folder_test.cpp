@@ -3,46 +3,51 @@
 
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <string>
 
+#include "scratch_folder.h"
 #include "texts.h"
 
 namespace {
 
 using R = TextRole;
 
+// A path written with "/" in the platform's own separators.
+std::string Native(std::string path) {
+  const std::string separator = Separator();
+  for (size_t at = path.find('/'); at != std::string::npos; at = path.find('/', at + 1))
+    path.replace(at, 1, separator);
+  return path;
+}
+
 // An installed program's folder takes no files: downloads then go to a folder of the
 // program's own in the pictures folder, made only by the first save, and to the home
 // folder when that folder cannot be made. Paths through a file stand in for folders
 // nobody may write (file modes would not stop a test run as root).
 TEST(StartDownloadFolder, ProgramFolderElsePicturesElseHome) {
-  QTemporaryDir scratch;
-  ASSERT_TRUE(scratch.isValid());
-  const std::string base = scratch.path().toStdString() + "/";
+  ScratchFolder scratch;
+  ASSERT_TRUE(scratch.Valid());
+  const std::string base = scratch.Path() + Separator();
   for (const char* folder : {"program", "home/Pictures/taken"})
-    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(base + folder)));
-  for (const char* file : {"file", "home/Pictures/taken/Trawl"}) {
-    QFile made(QString::fromStdString(base + file));
-    ASSERT_TRUE(made.open(QIODevice::WriteOnly));
-  }
+    ASSERT_TRUE(MakeFolders(base + Native(folder)));
+  for (const char* file : {"file", "home/Pictures/taken/Trawl"})
+    ASSERT_TRUE(MakeEmptyFile(base + Native(file)));
   TextsLoad(TextTable::BuiltIn());
-  const std::string own = TextToUtf8(T(R::DownloadFolderName)) + "/";
-  ASSERT_EQ(own, "Trawl/");
+  const std::string own = TextToUtf8(T(R::DownloadFolderName)) + Separator();
+  ASSERT_EQ(own, Native("Trawl/"));
 
-  const std::string home = base + "home/";
-  const std::string locked = base + "file/bin/";  // cannot be written or made
+  const std::string home = base + Native("home/");
+  const std::string locked = base + Native("file/bin/");  // cannot be written or made
   struct Case {
     std::string program, pictures, expected;
   } cases[] = {
-      {base + "program/", home + "Pictures/", base + "program/"},
-      {locked, home + "Pictures/", home + "Pictures/" + own},
-      {locked, home + "Desktop pictures/", home + "Desktop pictures/" + own},  // made with it
+      {base + Native("program/"), home + Native("Pictures/"), base + Native("program/")},
+      {locked, home + Native("Pictures/"), home + Native("Pictures/") + own},
+      // made with it
+      {locked, home + Native("Desktop pictures/"), home + Native("Desktop pictures/") + own},
       {locked, home, home + own},  // no pictures folder: the home folder stands in
-      {locked, base + "file/Pictures/", home},
-      {locked, home + "Pictures/taken/", home},  // the name is held by a file
+      {locked, base + Native("file/Pictures/"), home},
+      {locked, home + Native("Pictures/taken/"), home},  // the name is held by a file
       {locked, "", home},
   };
   for (const Case& c : cases) {
@@ -52,8 +57,8 @@ TEST(StartDownloadFolder, ProgramFolderElsePicturesElseHome) {
   }
   EXPECT_EQ(StartDownloadFolder(TextFromUtf8(locked), u"", u""), TextFromUtf8(locked));
   // Choosing made nothing.
-  EXPECT_FALSE(QFile::exists(QString::fromStdString(home + "Pictures/Trawl")));
-  EXPECT_FALSE(QFile::exists(QString::fromStdString(home + "Desktop pictures")));
+  EXPECT_FALSE(PathExists(home + Native("Pictures/Trawl")));
+  EXPECT_FALSE(PathExists(home + "Desktop pictures"));
 }
 
 }  // namespace

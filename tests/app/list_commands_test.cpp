@@ -2,23 +2,14 @@
 // select all, clear, the popup menu and the folder chooser.
 #include <gtest/gtest.h>
 
-#include <QAbstractItemView>
-#include <QApplication>
-#include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QLineEdit>
-#include <QMenu>
-#include <QTemporaryDir>
-#include <QTest>
-
 #include "app_harness.h"
 #include "app_state.h"
 #include "catalogue_items.h"
 #include "events.h"
 #include "gadgets.h"
-#include "list_checkbox.h"
+#include "program.h"
 #include "report_list.h"
+#include "scratch_folder.h"
 #include "statusbar.h"
 #include "texts.h"
 #include "toolbar.h"
@@ -44,7 +35,7 @@ class ListCommandsTest : public ::testing::Test {
     catalogue_ = addresses.cataloguePrefix + "/five.xml";
     server_.Serve(catalogue_.substr(server_.Url("").size()), FiveEntries(server_));
     ASSERT_TRUE(app_.Start(TestTextTable(server_.Port())));
-    app_.Search(QString::fromStdString(catalogue_));
+    app_.Search(catalogue_);
     ASSERT_EQ(app_.Rows().size(), static_cast<size_t>(kRows));
   }
   void TearDown() override { EXPECT_EQ(app_.Stop(), 0); }
@@ -98,17 +89,12 @@ class ListCommandsTest : public ::testing::Test {
   int64_t StatusColour(int64_t row) {
     return app_.OnUiValue<int64_t>([row] { return ListGetCellColor(kItemList, row, kListColourText, kColumnStatus); });
   }
-  // Clicks a row's name cell with the mouse.
-  void ClickRow(int64_t row, Qt::MouseButton button, Qt::KeyboardModifiers modifiers = {}) {
-    app_.OnUiLater([=] {
-      auto* view = qobject_cast<QAbstractItemView*>(AppRun::Gadget(kItemList));
-      const QPoint at = view->visualRect(view->model()->index(static_cast<int>(row), 1)).center();
-      QTest::mouseClick(view->viewport(), button, modifiers, at);
-    });
+  // Clicks a row's name cell with the mouse (a right click may open the popup menu, which
+  // holds the UI thread until it closes).
+  void ClickRow(int64_t row, UiButton button) {
+    app_.OnUiLater([=] { ClickListRow(kItemList, row, 1, button); });
   }
-  bool PopupShown() {
-    return app_.OnUiValue<bool>([] { return QApplication::activePopupWidget() != nullptr; });
-  }
+  bool PopupShown() { return app_.OnUiValue<bool>(&PopupOpen); }
 
   TestWebServer server_;
   std::string catalogue_;
@@ -198,27 +184,20 @@ TEST_F(ListCommandsTest, ResetAllQueuesAndUnchecksEveryRow) {
 
 TEST_F(ListCommandsTest, ControlASelectsTheListOrTheSearchText) {
   WriteFlags({2, 0, 3, 0, 0});
-  app_.OnUi([] { AppRun::Focus(kItemList); });
-  app_.PressKey(Qt::Key_A, Qt::ControlModifier);
+  app_.Focus(kItemList);
+  app_.PressKey(UiKey::A, true);
   EXPECT_EQ(Flags(), (std::vector<int64_t>{3, 1, 3, 1, 1}));
 
-  app_.OnUi([] {
-    AppRun::Focus(kSearchField);
-    auto* field = qobject_cast<QLineEdit*>(AppRun::Gadget(kSearchField));
-    field->setText(QStringLiteral("900 5"));
-    field->deselect();
-  });
-  app_.PressKey(Qt::Key_A, Qt::ControlModifier);
-  app_.OnUi([] {
-    auto* field = qobject_cast<QLineEdit*>(AppRun::Gadget(kSearchField));
-    EXPECT_EQ(field->selectedText(), QStringLiteral("900 5"));
-  });
+  app_.Focus(kSearchField);
+  app_.OnUi([] { SetFieldText(kSearchField, u"900 5"); });
+  app_.PressKey(UiKey::A, true);
+  app_.OnUi([] { EXPECT_EQ(FieldSelection(kSearchField), u"900 5"); });
 }
 
 TEST_F(ListCommandsTest, ControlAInAnEmptyListChangesNothing) {
   Command(kMenuClear);
-  app_.OnUi([] { AppRun::Focus(kItemList); });
-  app_.PressKey(Qt::Key_A, Qt::ControlModifier);
+  app_.Focus(kItemList);
+  app_.PressKey(UiKey::A, true);
   EXPECT_TRUE(app_.Rows().empty());
   EXPECT_EQ(app_.StatusText(), u"");
 }
@@ -245,42 +224,27 @@ TEST_F(ListCommandsTest, ClearEmptiesListAndRecordsAndRestoresTheControls) {
 
 TEST_F(ListCommandsTest, LeftClickEnablesDownloadOnlyWhenSomeRowIsChecked) {
   SetDownloadEnabled(true);
-  ClickRow(1, Qt::LeftButton);
+  ClickRow(1, UiButton::Left);
   ASSERT_TRUE(app_.WaitUntil([] { return ToolbarIsButtonDisabled(kMainToolbar, kDownloadButton) == 1; }));
   WriteFlags({0, 0, 0, 2, 0});
-  ClickRow(0, Qt::LeftButton);
+  ClickRow(0, UiButton::Left);
   EXPECT_TRUE(app_.WaitUntil([] { return ToolbarIsButtonDisabled(kMainToolbar, kDownloadButton) == 0; }));
 }
 
 TEST_F(ListCommandsTest, RightClickOpensThePopupWhoseItemsRunTheCommands) {
   WriteFlags({0, 0, 0, 0, 0});
-  ClickRow(2, Qt::RightButton);
-  ASSERT_TRUE(app_.WaitUntil([] { return QApplication::activePopupWidget() != nullptr; }));
+  ClickRow(2, UiButton::Right);
+  ASSERT_TRUE(app_.WaitUntil(&PopupOpen));
   // Choose "check all rows" with the keyboard, as a user could.
-  app_.OnUi([] {
-    auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-    ASSERT_NE(popup, nullptr);
-    QAction* checks = popup->actions().value(0);
-    ASSERT_NE(checks, nullptr);
-    popup->setActiveAction(checks);
-    QTest::keyClick(popup, Qt::Key_Right);
-    QMenu* submenu = checks->menu();
-    submenu->setActiveAction(submenu->actions().value(1));
-    QTest::keyClick(submenu, Qt::Key_Return);
-  });
-  ASSERT_TRUE(app_.WaitUntil([] { return QApplication::activePopupWidget() == nullptr; }));
+  app_.OnUi([] { ASSERT_TRUE(ChoosePopupItem({0, 1})); });
+  ASSERT_TRUE(app_.WaitUntil([] { return !PopupOpen(); }));
   EXPECT_EQ(Flags(), (std::vector<int64_t>(kRows, 2)));
   EXPECT_TRUE(DownloadEnabled());
 }
 
 TEST_F(ListCommandsTest, DuringARunOnlySelectedRowsCheckboxesToggleButNeverTheDownloadingRow) {
   auto clickCheckbox = [this](int row) {
-    app_.OnUi([row] {
-      QWidget* view = AppRun::Gadget(kItemList);
-      const QRect box = ListCheckboxRect(kItemList, row);
-      ASSERT_FALSE(box.isEmpty());
-      QTest::mouseClick(qobject_cast<QAbstractItemView*>(view)->viewport(), Qt::LeftButton, {}, box.center());
-    });
+    app_.Give([row] { ASSERT_TRUE(ClickListCheckbox(kItemList, row)); });
   };
   WriteFlags({1, 0, 0, 0, 0});
   app_.OnUi([] { DownloadActive = 1; });
@@ -304,43 +268,36 @@ TEST_F(ListCommandsTest, DuringARunOnlySelectedRowsCheckboxesToggleButNeverTheDo
 
 TEST_F(ListCommandsTest, NoPopupInAnEmptyListOrDuringARun) {
   app_.OnUi([] { DownloadActive = 1; });
-  ClickRow(0, Qt::RightButton);
-  app_.OnUi([] {});
+  ClickRow(0, UiButton::Right);
+  app_.Give([] {});
   EXPECT_FALSE(PopupShown());
   app_.OnUi([] { DownloadActive = 0; });
 
   Command(kMenuClear);
-  app_.OnUiLater([] {
-    auto* view = qobject_cast<QAbstractItemView*>(AppRun::Gadget(kItemList));
-    QTest::mouseClick(view->viewport(), Qt::RightButton, {}, QPoint(40, 40));
-  });
-  app_.OnUi([] {});
+  app_.OnUiLater([] { ClickListSpace(kItemList, UiButton::Right); });
+  app_.Give([] {});
   EXPECT_FALSE(PopupShown());
 }
 
 TEST_F(ListCommandsTest, FolderChooserChangesTheFolderOnlyWhenAFolderIsChosen) {
   const Text initial = app_.OnUiValue<Text>([] { return DownloadFolder; });
   auto openChooser = [this] {
-    app_.OnUiLater([] { QTest::mouseClick(AppRun::Gadget(kFolderButton), Qt::LeftButton); });
-    EXPECT_TRUE(app_.WaitUntil([] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()) != nullptr; }));
+    app_.OnUiLater([] { ClickButton(kFolderButton); });
+    EXPECT_TRUE(app_.WaitUntil(&FolderChooserOpen));
   };
   openChooser();
-  app_.OnUi([] { qobject_cast<QFileDialog*>(QApplication::activeModalWidget())->reject(); });
+  app_.OnUi(&CancelFolderChooser);
   app_.OnUi([&] {
     EXPECT_EQ(DownloadFolder, initial);
     EXPECT_EQ(GadgetGetText(kFolderField), initial);
   });
 
-  QTemporaryDir folder;
-  ASSERT_TRUE(folder.isValid());
-  const QString chosen = QDir(folder.path()).canonicalPath();
+  ScratchFolder folder;
+  ASSERT_TRUE(folder.Valid());
+  const Text chosen = TextFromUtf8(folder.Path());
   openChooser();
-  app_.OnUi([&] {
-    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-    dialog->setDirectory(chosen);
-    QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
-  });
-  const Text expected = (chosen + "/").toStdU16String();
+  app_.OnUi([&] { AcceptFolderChooser(chosen); });
+  const Text expected = chosen + kPathSeparator;
   EXPECT_TRUE(app_.WaitUntil([&] { return DownloadFolder == expected; }));
   app_.OnUi([&] { EXPECT_EQ(GadgetGetText(kFolderField), expected); });
 }

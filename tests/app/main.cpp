@@ -7,7 +7,9 @@
 #include "app_harness.h"
 
 int main(int argc, char** argv) {
+#ifndef _WIN32
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
+#endif
   testing::InitGoogleTest(&argc, argv);
   return AppHarnessRunTests(argc, argv);
 }

@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QWidget>
-
 #include "app_harness.h"
 #include "app_state.h"
 #include "fonts.h"
@@ -23,7 +20,6 @@ namespace {
 using R = TextRole;
 using namespace std::chrono_literals;
 
-constexpr int kIconWarning = 2;
 
 class MainWindowTest : public ::testing::Test {
  protected:
@@ -46,20 +42,18 @@ class MainWindowTest : public ::testing::Test {
 TEST_F(MainWindowTest, NoticeComesFirstAndTheWindowIsBuiltAsDesigned) {
   const auto boxes = app_.Boxes();
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].title.toStdU16String(), T(R::NoticeTitle));
-  EXPECT_EQ(boxes[0].text.toStdU16String(), T(R::NoticeText));
-  EXPECT_EQ(boxes[0].icon, kIconWarning);
+  EXPECT_EQ(boxes[0].title, T(R::NoticeTitle));
+  EXPECT_EQ(boxes[0].text, T(R::NoticeText));
+  EXPECT_EQ(boxes[0].icon, BoxIcon::Warning);
 
   app_.OnUi([] {
     EXPECT_EQ(WindowGetInnerWidth(kMainWindow), 640);
     EXPECT_EQ(WindowGetInnerHeight(kMainWindow), 320);
-    EXPECT_EQ(AppRun::MainWindow()->windowTitle().toStdU16String(),
-              T(R::WindowTitle) + T(R::WindowTitleSecond));
+    EXPECT_EQ(MainWindowTitle(), T(R::WindowTitle) + T(R::WindowTitleSecond));
     // The toolbar gadgets count from the toolbar's corner.
     const int64_t toolbar = ToolbarGetHandle(kMainToolbar);
     for (int64_t gadget : {kSearchField, kToolbarDivider, kFolderButton, kFolderField})
-      EXPECT_EQ(reinterpret_cast<int64_t>(AppRun::Gadget(gadget)->parentWidget()), toolbar)
-          << gadget;
+      EXPECT_EQ(NativeParentOf(gadget), toolbar) << gadget;
     EXPECT_EQ(GadgetBox(kSearchField), (Box{78, 3, 240, 18}));
     EXPECT_EQ(GadgetBox(kToolbarDivider), (Box{324, 3, 2, 20}));
     EXPECT_EQ(GadgetBox(kFolderButton), (Box{330, 3, 18, 18}));

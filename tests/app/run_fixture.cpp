@@ -1,8 +1,5 @@
 #include "run_fixture.h"
 
-#include <QBuffer>
-#include <QDir>
-#include <QImage>
 #include <fstream>
 #include <iterator>
 #include <thread>
@@ -10,6 +7,7 @@
 #include "app_state.h"
 #include "events.h"
 #include "gadgets.h"
+#include "picture_helpers.h"
 #include "report_list.h"
 #include "toolbar.h"
 #include "worker_events.h"
@@ -19,15 +17,13 @@ using namespace std::chrono_literals;
 namespace run_test {
 
 std::string MakeJpeg(int width, int height) {
-  QImage image(width, height, QImage::Format_RGB32);
+  Picture picture{width, height, std::vector<Rgb>(static_cast<size_t>(width) * height)};
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x)
-      image.setPixel(x, y, qRgb(20, 60 + 150 * x / width, 80 + 150 * y / height));
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, "JPG", 92);
-  return bytes.toStdString();
+      picture.At(x, y) = Rgb{20, static_cast<uint8_t>(60 + 150 * x / width),
+                             static_cast<uint8_t>(80 + 150 * y / height)};
+  const std::vector<uint8_t> bytes = JpegFile(picture, 3, 92);
+  return std::string(bytes.begin(), bytes.end());
 }
 
 int SmallestQuantizer(const std::string& jpeg) {
@@ -69,7 +65,7 @@ Text WithUnit(const char16_t* value, int64_t unit) {
 }
 
 std::string ReadFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
+  std::ifstream file(PathOf(path), std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
@@ -81,9 +77,9 @@ void RunTest::TearDown() {
 }
 
 void RunTest::Start() {
-  ASSERT_TRUE(scratch_.isValid());
-  folder_ = QDir(scratch_.path()).filePath("downloads").toStdString() + "/";
-  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder_)));
+  ASSERT_TRUE(scratch_.Valid());
+  folder_ = scratch_.Path() + Separator() + "downloads" + Separator();
+  ASSERT_TRUE(MakeFolders(folder_));
   ASSERT_TRUE(app_.Start(TestTextTable(server_.Port())));
   SetDownloadFolder(folder_);
 }
@@ -103,7 +99,7 @@ void RunTest::QueryAlbums(const std::vector<std::pair<std::string, std::string>>
   xml += "</catalogue>";
   const std::string catalogue = TestAddressesFor(server_.Port()).cataloguePrefix + "/run.xml";
   server_.Serve(catalogue.substr(server_.Url("").size()), xml);
-  app_.Search(QString::fromStdString(catalogue));
+  app_.Search(catalogue);
   ASSERT_EQ(Rows().size(), entries.size());
 }
 
@@ -112,13 +108,13 @@ void RunTest::SetDownloadFolder(const std::string& folder) {
 }
 
 std::string RunTest::PublishPicture(const std::string& name, int width, int height) {
-  std::string jpeg = app_.OnUiValue<std::string>([=] { return MakeJpeg(width, height); });
+  std::string jpeg = MakeJpeg(width, height);
   server_.Serve(PicturePath(name), jpeg, "image/jpeg");
   return jpeg;
 }
 
 std::string RunTest::PublishGatedPicture(const std::string& name) {
-  std::string jpeg = app_.OnUiValue<std::string>([] { return MakeJpeg(400, 300); });
+  std::string jpeg = MakeJpeg(400, 300);
   server_.Handle(PicturePath(name), [this, jpeg](const httplib::Request& request,
                                                  httplib::Response& response) {
     for (int waited = 0; request.method != "HEAD" && !released_ && waited < 20000; waited += 10)
@@ -129,7 +125,7 @@ std::string RunTest::PublishGatedPicture(const std::string& name) {
 }
 
 std::string RunTest::PublishStalledPicture(const std::string& name) {
-  std::string jpeg = app_.OnUiValue<std::string>([] { return MakeJpeg(400, 300); });
+  std::string jpeg = MakeJpeg(400, 300);
   server_.Handle(PicturePath(name), [this, jpeg](const httplib::Request&,
                                                  httplib::Response& response) {
     response.set_content_provider(
@@ -150,6 +146,18 @@ void RunTest::PublishLength(const std::string& path, int64_t length, const std::
     std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
     response.set_header(header.c_str(), std::to_string(length));
   });
+}
+
+std::string RunTest::SaveWholeOnce() {
+  PublishPicture("whole.jpg");
+  Query({PicturePath("whole.jpg")});
+  WriteFlags({2});
+  Command(kMenuDownload);
+  EXPECT_TRUE(WaitForRunEnd());
+  EXPECT_EQ(Rows()[0][kColumnStatus], T(TextRole::StatusTextDone));
+  Command(kMenuResetAll);
+  WriteFlags({2});
+  return ReadFile(folder_ + "Run_whole.jpg");
 }
 
 void RunTest::Command(int64_t item) {
@@ -207,11 +215,6 @@ bool RunTest::WaitForBoxes(size_t count, std::chrono::milliseconds timeout) {
   return true;
 }
 
-std::vector<std::string> RunTest::SavedFiles() const {
-  std::vector<std::string> names;
-  for (const QString& name : QDir(QString::fromStdString(folder_)).entryList(QDir::Files | QDir::Hidden))
-    names.push_back(name.toStdString());
-  return names;
-}
+std::vector<std::string> RunTest::SavedFiles() const { return NamesIn(folder_, true); }
 
 }  // namespace run_test

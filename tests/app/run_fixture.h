@@ -4,7 +4,6 @@
 // folder of the test's own, and short ways to command the program and read its state.
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -13,12 +12,12 @@
 #include <vector>
 
 #include "app_harness.h"
+#include "scratch_folder.h"
 #include "texts.h"
 
 namespace run_test {
 
-// A JPEG of a blue-green gradient (no red anywhere), made by Qt at a high quality. Call
-// on the UI thread (the image plugins need the application object).
+// A JPEG of a blue-green gradient (no red anywhere), made by libjpeg at a high quality.
 std::string MakeJpeg(int width, int height);
 // The smallest quantizer step of the JPEG's tables: a few units for a high quality,
 // hundreds for the lowest; 0 when the data hold no table.
@@ -58,6 +57,10 @@ class RunTest : public ::testing::Test {
   void PublishLength(const std::string& path, int64_t length,
                      const std::string& header = "Content-Length", int delayMs = 0);
 
+  // Saves the picture "Run_whole.jpg" in a run of its own and queues its row, checked,
+  // again; returns the saved bytes.
+  std::string SaveWholeOnce();
+
   void Command(int64_t item);
   void WriteFlags(const std::vector<int64_t>& flags);
   std::vector<std::array<Text, 4>> Rows() { return app_.Rows(); }
@@ -75,7 +78,7 @@ class RunTest : public ::testing::Test {
 
   // Declared before the server, whose handlers may wait on it until it is destroyed.
   std::atomic<bool> released_{false};
-  QTemporaryDir scratch_;
+  ScratchFolder scratch_;
   std::string folder_;  // the download folder, with a trailing separator
   TestWebServer server_;
   AppRun app_;

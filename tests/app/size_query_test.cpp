@@ -3,9 +3,6 @@
 // Escape, redirects and lower-case header names.
 #include "size_query.h"
 
-#include <QAbstractItemView>
-#include <QApplication>
-#include <QTest>
 #include <string>
 #include <thread>
 
@@ -94,7 +91,7 @@ class SizeTotalTest : public RunTest {
   // The text of the message box that follows the start-up notice.
   Text LastBoxText(size_t expectedBoxes = 2) {
     if (!WaitForBoxes(expectedBoxes)) return u"(no message box)";
-    return app_.Boxes().back().text.toStdU16String();
+    return app_.Boxes().back().text;
   }
   Text FailurePart(R lead, const char16_t* failed, const char16_t* rows = u"") {
     return TextReplace(T(lead), T(R::RowCountPlaceholder), rows) + failed + T(R::FailureTail);
@@ -113,8 +110,8 @@ TEST_F(SizeTotalTest, SelectedRowsAddUpWithTheFailurePartAndTheRowCount) {
                         WithUnit(u"2.9", 2) + T(R::SizeTail) +
                         FailurePart(R::FailureLead, u"1", u"4");
   EXPECT_EQ(LastBoxText(), expected);
-  EXPECT_EQ(app_.Boxes().back().title.toStdU16String(), T(R::SizeTotalTitle));
-  EXPECT_EQ(app_.Boxes().back().icon, 1);  // information
+  EXPECT_EQ(app_.Boxes().back().title, T(R::SizeTotalTitle));
+  EXPECT_EQ(app_.Boxes().back().icon, BoxIcon::Information);
   EXPECT_TRUE(app_.WaitUntil([] { return WindowIsDisabled(kMainWindow) == 0; }, 5s));
   EXPECT_EQ(server_.Hits("/s/500"), 0);
   EXPECT_EQ(Bars().second, 0);
@@ -155,23 +152,20 @@ TEST_F(SizeTotalTest, AnEmptyListHasNothingToSize) {
 TEST_F(SizeTotalTest, EscapeHeldAtTheStartCancelsBeforeAnyRowIsSized) {
   QueryFourSizes();
   WriteFlags({1, 1, 0, 0});
-  app_.OnUi([] { QTest::keyPress(AppRun::MainWindow(), Qt::Key_Escape); });
+  app_.Give([] { KeyDown(UiKey::Escape); });
   Command(kMenuSizeOfSelected);
   // The message waits for the key to come up.
   std::this_thread::sleep_for(400ms);
   EXPECT_EQ(app_.Boxes().size(), 1u);
-  app_.OnUi([] {
-    QTest::keyRelease(
-        QApplication::activeWindow() ? QApplication::activeWindow() : AppRun::MainWindow(),
-        Qt::Key_Escape);
-  });
+  app_.Give([] { KeyUp(UiKey::Escape); });
   EXPECT_EQ(LastBoxText(2), T(R::CancelLeadSelected) + u"0" + T(R::CancelMiddle) + u"0" +
                                 T(R::CountSizeJoiner) + WithUnit(u"0", 1) + T(R::SizeTail));
   EXPECT_EQ(SizeRequests(), 0);
   EXPECT_TRUE(app_.WaitUntil([] { return WindowIsDisabled(kMainWindow) == 0; }, 5s));
 
   // Escape pressed (and let go) before a total began does not cancel it.
-  app_.OnUi([] { QTest::keyClick(AppRun::MainWindow(), Qt::Key_Escape); });
+  app_.Give([] { KeyDown(UiKey::Escape); });
+  app_.Give([] { KeyUp(UiKey::Escape); });
   Command(kMenuSizeOfAll);
   EXPECT_EQ(LastBoxText(3), T(R::ManyEntriesLeadAll) + u"4" + T(R::CountSizeJoiner) +
                                 WithUnit(u"3.4", 2) + T(R::SizeTail) +
@@ -180,13 +174,13 @@ TEST_F(SizeTotalTest, EscapeHeldAtTheStartCancelsBeforeAnyRowIsSized) {
 
 TEST_F(SizeTotalTest, ALostEscapeReleaseHoldsTheCancelMessageHalfASecondAtMost) {
   QueryFourSizes();
-  app_.OnUi([] { QTest::keyPress(AppRun::MainWindow(), Qt::Key_Escape); });  // never let go
+  app_.Give([] { KeyDown(UiKey::Escape); });  // never let go
   const auto start = std::chrono::steady_clock::now();
   Command(kMenuSizeOfAll);
   ASSERT_TRUE(WaitForBoxes(2, 5s));
-  EXPECT_LT(std::chrono::steady_clock::now() - start, 1500ms);
+  EXPECT_LT(app_.Boxes().back().found - start, 1500ms);
   EXPECT_TRUE(app_.WaitUntil([] { return WindowIsDisabled(kMainWindow) == 0; }, 2s));
-  app_.OnUi([] { QTest::keyRelease(AppRun::MainWindow(), Qt::Key_Escape); });
+  app_.Give([] { KeyUp(UiKey::Escape); });
 }
 
 TEST_F(SizeTotalTest, LengthsThatWouldOverflowTheTotalCountAsUnknown) {
@@ -204,7 +198,10 @@ TEST_F(SizeTotalTest, EscapeDuringATotalCancelsAfterTheRowInHand) {
   QueryFourSizes(400);
   Command(kMenuSizeOfAll);
   ASSERT_TRUE(app_.WaitUntil([this] { return server_.Hits("/s/1000") > 0; }, 5s));
-  app_.OnUi([] { QTest::keyClick(AppRun::MainWindow(), Qt::Key_Escape); });
+  app_.Give([] {
+    KeyDown(UiKey::Escape);
+    KeyUp(UiKey::Escape);
+  });
   EXPECT_EQ(LastBoxText(2), T(R::CancelLeadAll) + u"1" + T(R::CountSizeJoiner) +
                                 WithUnit(u"1000", 1) + T(R::SizeTail));
   EXPECT_EQ(server_.Hits("/s/2000"), 0);
@@ -228,17 +225,13 @@ TEST_F(SizeTotalTest, OneEntryFollowsRedirectsAndReadsLowerCaseHeaders) {
   WriteFlags({0, 0, 0});
   Command(kMenuSizeOfEntry);
   EXPECT_EQ(LastBoxText(2), sizeMessage(WithUnit(u"1000", 1)));
-  EXPECT_EQ(app_.Boxes().back().title.toStdU16String(), T(R::SizeMessageTitle));
+  EXPECT_EQ(app_.Boxes().back().title, T(R::SizeMessageTitle));
   // The row the popup was opened on: a right click focuses a selected row and keeps the
   // selection; a selected row that holds the focus counts before the first selected one.
   WriteFlags({1, 1, 0});
-  app_.OnUiLater([] {
-    auto* view = qobject_cast<QAbstractItemView*>(AppRun::Gadget(kItemList));
-    QTest::mouseClick(view->viewport(), Qt::RightButton, {},
-                      view->visualRect(view->model()->index(1, 1)).center());
-  });
-  ASSERT_TRUE(app_.WaitUntil([] { return QApplication::activePopupWidget() != nullptr; }));
-  app_.OnUi([] { QApplication::activePopupWidget()->close(); });
+  app_.OnUiLater([] { ClickListRow(kItemList, 1, 1, UiButton::Right); });
+  ASSERT_TRUE(app_.WaitUntil(&PopupOpen));
+  app_.OnUi(&ClosePopup);
   EXPECT_EQ(app_.OnUiValue<int64_t>([] { return ListGetItemFlags(kItemList, 0); }), 1);
   Command(kMenuSizeOfEntry);
   EXPECT_EQ(LastBoxText(3), sizeMessage(WithUnit(u"2.0", 2)));

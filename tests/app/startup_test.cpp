@@ -13,8 +13,6 @@ namespace {
 using R = TextRole;
 using namespace std::chrono_literals;
 
-constexpr int kIconCritical = 3;
-
 std::string ClosedAddress() {
   TestWebServer gone;  // its port is closed again once it has stopped
   return gone.Url("/");
@@ -38,17 +36,17 @@ TEST_F(StartupConnectivityTest, FirstUnreachableAddressShowsOnlyItsErrorAndEnds)
   ASSERT_EQ(RunWith(ClosedAddress(), ClosedAddress()), 0);
   const auto boxes = app_.Boxes();
   ASSERT_EQ(boxes.size(), 1u) << "neither the second check nor the notice may follow";
-  EXPECT_EQ(boxes[0].title.toStdU16String(), T(R::ConnectivityErrorTitle));
-  EXPECT_EQ(boxes[0].text.toStdU16String(), T(R::ConnectivityErrorFirst));
-  EXPECT_EQ(boxes[0].icon, kIconCritical);
+  EXPECT_EQ(boxes[0].title, T(R::ConnectivityErrorTitle));
+  EXPECT_EQ(boxes[0].text, T(R::ConnectivityErrorFirst));
+  EXPECT_EQ(boxes[0].icon, BoxIcon::Critical);
 }
 
 TEST_F(StartupConnectivityTest, SecondUnreachableAddressShowsItsOwnError) {
   ASSERT_EQ(RunWith(server_.Url("/ping"), ClosedAddress()), 0);
   const auto boxes = app_.Boxes();
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text.toStdU16String(), T(R::ConnectivityErrorSecond));
-  EXPECT_EQ(boxes[0].icon, kIconCritical);
+  EXPECT_EQ(boxes[0].text, T(R::ConnectivityErrorSecond));
+  EXPECT_EQ(boxes[0].icon, BoxIcon::Critical);
 }
 
 TEST(CommandLine, HelpAndVersionAnswerOneLineOtherArgumentsNothing) {

@@ -5,6 +5,8 @@
 #include <iterator>
 #include <string>
 
+#include "program.h"
+#include "scratch_folder.h"
 #include "texts.h"
 
 namespace {
@@ -14,7 +16,7 @@ using R = TextRole;
 // The texts stand in the program only scrambled: no clear form of them, in UTF-16 or in
 // UTF-8, is anywhere in this executable, which links the same text table as the program.
 TEST(TextTable, ProgramHoldsItsTextsOnlyScrambled) {
-  std::ifstream file("/proc/self/exe", std::ios::binary);
+  std::ifstream file(PathOf(TextToUtf8(ProgramFilePath())), std::ios::binary);
   const std::string program((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   ASSERT_GT(program.size(), 100000u);
   const TextTable& table = TextTable::BuiltIn();

@@ -1,11 +1,7 @@
 // The worker's events drive a run from row to row: past unchecked rows, on to a row
 // checked above the run meanwhile, and to the failure message when the last entry fails.
-#include <QAbstractItemView>
-#include <QTest>
-
 #include "app_state.h"
 #include "gadgets.h"
-#include "list_checkbox.h"
 #include "run_fixture.h"
 
 namespace run_test {
@@ -57,11 +53,7 @@ TEST_F(WorkerEventsTest, ARowCheckedAboveTheRunDuringItIsStillFetched) {
   Command(kMenuDownload);
   ASSERT_TRUE(WaitForStatus(1, R::StatusTextDownloading));
   // A selected row's checkbox may change during a run; the run's scans must see it.
-  app_.OnUi([] {
-    QWidget* view = AppRun::Gadget(kItemList);
-    QTest::mouseClick(qobject_cast<QAbstractItemView*>(view)->viewport(), Qt::LeftButton, {},
-                      ListCheckboxRect(kItemList, 0).center());
-  });
+  app_.Give([] { EXPECT_TRUE(ClickListCheckbox(kItemList, 0)); });
   Release();
   ASSERT_TRUE(WaitForRunEnd());
   for (const auto& row : Rows()) EXPECT_EQ(row[kColumnStatus], T(R::StatusTextDone));

@@ -1,0 +1,32 @@
+// A picture that cannot be saved where Windows refuses to replace a file.
+#include <windows.h>
+
+#include "app_state.h"
+#include "run_fixture.h"
+
+namespace run_test {
+namespace {
+
+using SaveFailureTest = RunTest;
+
+// A file another program holds open (without letting it be deleted) cannot be replaced:
+// the entry fails, and the file stays exactly as it was with no temporary beside it.
+TEST_F(SaveFailureTest, AFileHeldOpenElsewhereIsLeftAlone) {
+  Start();
+  const std::string good = SaveWholeOnce();
+  ASSERT_FALSE(good.empty());
+  const Text path = TextFromUtf8(folder_ + "Run_whole.jpg");
+  HANDLE held = CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), GENERIC_READ,
+                            FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  Command(kMenuDownload);
+  const bool ended = WaitForRunEnd();
+  CloseHandle(held);
+  ASSERT_TRUE(ended);
+  EXPECT_EQ(Rows()[0][kColumnStatus], T(TextRole::StatusTextFailed));
+  EXPECT_EQ(ReadFile(folder_ + "Run_whole.jpg"), good);
+  EXPECT_EQ(SavedFiles(), (std::vector<std::string>{"Run_whole.jpg"}));
+}
+
+}  // namespace
+}  // namespace run_test
