@@ -159,6 +159,19 @@ class ListTest : public Win32WindowTest {
     PostMessageW(list_, up, 0, MAKELPARAM(at.x, at.y));
     PumpFor(30);
   }
+  // A left click through the system's input queue, at a point of the list; late enough
+  // after any other not to make a double click.
+  void ClickByInput(POINT at) {
+    PumpFor(static_cast<int>(GetDoubleClickTime()) + 50);
+    ClientToScreen(list_, &at);
+    SetCursorPos(at.x, at.y);
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, inputs, sizeof(INPUT));
+    PumpFor(50);
+  }
   std::vector<int64_t> Types() {
     std::vector<int64_t> types;
     for (const SeenEvent& e : Seen())
@@ -221,14 +234,18 @@ TEST_F(ListTest, UsersCheckboxClickPassesTheFilterThatMayRefuseIt) {
     bool refuse;
     bool selected;  // the row is selected (and focused) before the click
     uint32_t newState, oldState;
+    bool byInput = false;  // through the system's input queue rather than posted messages
   };
   const uint32_t marks = kListStateSelected | kListStateFocused;
   for (const Case& c :
-       {Case{true, false, kListStateChecked, kListStateUnchecked},
+       {Case{true, false, kListStateChecked, kListStateUnchecked, true},
+        Case{false, false, kListStateChecked, kListStateUnchecked, true},
+        Case{true, false, kListStateChecked, kListStateUnchecked},
         Case{false, false, kListStateChecked, kListStateUnchecked},
         Case{true, true, kListStateChecked | marks, kListStateUnchecked | marks},
         Case{false, true, kListStateChecked | marks, kListStateUnchecked | marks}}) {
-    SCOPED_TRACE(testing::Message() << "refuse " << c.refuse << ", selected " << c.selected);
+    SCOPED_TRACE(testing::Message() << "refuse " << c.refuse << ", selected " << c.selected
+                                    << ", by input " << c.byInput);
     PlatformListSelectOnly(handle_, c.selected ? 1 : -1);
     rows_.SetCheck(1, ListCheck::kClear);
     PlatformListRowsChanged(handle_, 1, 1);
@@ -241,7 +258,10 @@ TEST_F(ListTest, UsersCheckboxClickPassesTheFilterThatMayRefuseIt) {
     hit.pt = {static_cast<LONG>(box.x + box.width / 2), static_cast<LONG>(box.y + box.height / 2)};
     ASSERT_EQ(Send(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)), 1);
     EXPECT_EQ(hit.flags, static_cast<UINT>(LVHT_ONITEMSTATEICON)) << "the rectangle misses the box";
-    Click(hit.pt, WM_LBUTTONDOWN, WM_LBUTTONUP);
+    if (c.byInput)
+      ClickByInput(hit.pt);
+    else
+      Click(hit.pt, WM_LBUTTONDOWN, WM_LBUTTONUP);
 
     ASSERT_FALSE(calls_.empty());
     const SeenCall& call = calls_.front();
