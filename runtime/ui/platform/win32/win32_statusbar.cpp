@@ -98,8 +98,8 @@ void Dock(Statusbar& bar) {
 
 // The window's side: re-dock and lay out when a normal or maximising resize changed the
 // inner size.
-LRESULT CALLBACK FollowWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                              UINT_PTR, DWORD_PTR data) {
+LRESULT CALLBACK FollowWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                              DWORD_PTR data) {
   if (message == WM_SIZE && (wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED)) {
     auto& bar = *reinterpret_cast<Statusbar*>(data);
     const SIZE inner{LOWORD(lParam), HIWORD(lParam)};

@@ -94,8 +94,8 @@ Toolbar* ToolbarOf(int64_t handle) {
 }
 
 // The window's side: the toolbar follows its width on every size change.
-LRESULT CALLBACK FollowWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                              UINT_PTR, DWORD_PTR toolbar) {
+LRESULT CALLBACK FollowWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                              DWORD_PTR toolbar) {
   if (message == WM_SIZE) SendMessageW(reinterpret_cast<HWND>(toolbar), TB_AUTOSIZE, 0, 0);
   return DefSubclassProc(window, message, wParam, lParam);
 }
@@ -220,8 +220,8 @@ void PlatformToolbarAddButton(int64_t toolbar, int64_t button, int64_t stockImag
   entry.iString = -1;
   if (bar->ShowsTexts() && !text.empty()) {
     Text strings = text + u'\0';  // the list of strings ends with an empty one
-    entry.iString = SendMessageW(bar->control, TB_ADDSTRINGW, 0,
-                                 reinterpret_cast<LPARAM>(WideOf(strings)));
+    entry.iString =
+        SendMessageW(bar->control, TB_ADDSTRINGW, 0, reinterpret_cast<LPARAM>(WideOf(strings)));
   }
   if (!SendMessageW(bar->control, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&entry))) return;
   SendMessageW(bar->control, TB_AUTOSIZE, 0, 0);
