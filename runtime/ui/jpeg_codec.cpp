@@ -1,6 +1,7 @@
 #include "jpeg_codec.h"
 
 #include <algorithm>
+#include <climits>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -77,7 +78,9 @@ void ReadHeader(Decoder& d, const uint8_t* data, size_t size) {
   jpeg_create_decompress(&d.info);
   d.progress.progress_monitor = LimitScans;
   d.info.progress = &d.progress;
-  d.info.mem->max_memory_to_use = 2 * kImageMaxPixelBytes;  // refuses hostile sizes early
+  // Refuses hostile sizes early; the field is a long, 32 bits on Windows.
+  d.info.mem->max_memory_to_use =
+      static_cast<long>(std::min<int64_t>(2 * kImageMaxPixelBytes, LONG_MAX));
   jpeg_mem_src(&d.info, data, static_cast<unsigned long>(size));
   jpeg_read_header(&d.info, TRUE);
   if (d.info.num_components <= 0) JumpBack(reinterpret_cast<j_common_ptr>(&d.info));

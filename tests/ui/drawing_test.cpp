@@ -1,8 +1,10 @@
 // Rotated text on pictures: direction and anchor, the blending rule, clipping, the
 // drawing life cycle and drawing on two threads at once.
+#include <cmath>
 #include <thread>
 
 #include "picture_helpers.h"
+#include "platform/text_render.h"
 
 namespace {
 
@@ -201,6 +203,76 @@ TEST_F(DrawingTest, LifeCycleFailuresLeaveTheThreadWithoutAContext) {
   DrawEnd();
   EXPECT_EQ(DrawTextWidth(kWord), 0);
   EXPECT_NE(PictureOf(0), before) << "DrawText drew";
+}
+
+// The download worker's mark: a decoded JPEG gets a large red text across its middle at 45
+// degrees, its length's middle on the picture's centre, and is saved at the strongest
+// compression; the result reads back, red along the rising diagonal and untouched in the
+// corners off it.
+TEST_F(DrawingTest, MarkedJpegSavesAndReadsBackWithTheMarkAcrossItsMiddle) {
+  const Rgb grey{128, 128, 128};
+  auto original = JpegFile(Filled(800, 600, grey), 3, 90);
+  ASSERT_NE(ImageFromMemory(100, original.data(), static_cast<int64_t>(original.size())), 0);
+  int64_t markFont = FontLoad(2, u"DejaVu Sans", 216, kFontBold);
+  ASSERT_NE(markFont, 0);
+  ASSERT_NE(DrawBegin(ImageDrawTarget(100)), 0);
+  ASSERT_EQ(DrawSetFont(markFont), 1);
+  const Text mark = u"TRAWL";
+  auto offset = static_cast<int64_t>(std::nearbyint(DrawTextWidth(mark) * 0.707 / 2.0));
+  // The anchor is the cell's top: its middle lies half a cell height down the normal.
+  int64_t middle = DrawTextHeight(mark) * 707 / 2000;
+  DrawTextRotated(400 - offset, 300 + offset, mark, 45.0, 255);
+  DrawEnd();
+  auto path = folder / "marked.jpg";
+  ASSERT_EQ(ImageSave(100, PathText(path), kImageFormatJpeg, 0), 1);
+
+  Picture marked;
+  ASSERT_TRUE(ReadJpeg(ReadBytes(path), marked));
+  ASSERT_EQ(marked.width, 800);
+  ASSERT_EQ(marked.height, 600);
+  // Quality 0 turns the red crimson and its edges pink; grey stays grey.
+  auto red = [](Rgb c) { return c.r - std::max(c.g, c.b) > 80; };
+  int64_t inMiddle = 0, corners = 0;
+  for (int64_t y = 0; y < 600; ++y)
+    for (int64_t x = 0; x < 800; ++x) {
+      if (!red(marked.At(x, y))) continue;
+      if (std::abs(x - 400 - middle) < 100 && std::abs(y - 300 - middle) < 100) ++inMiddle;
+      // Top left and bottom right lie about 500 pixels off the diagonal the text runs on.
+      if ((x < 60 && y < 60) || (x >= 740 && y >= 540)) ++corners;
+    }
+  EXPECT_GT(inMiddle, 40 * 40) << "the middle of the text is inked";
+  EXPECT_EQ(corners, 0);
+  EXPECT_NE(ImageLoad(101, PathText(path), 0), 0);
+  EXPECT_EQ(ImageGetWidth(101), 800);
+}
+
+// A font far larger than the picture: the renderer hands back a mask of the part inside
+// the clip only, inked there, and nothing for a cell wholly outside it.
+TEST_F(DrawingTest, HugeTextIsRenderedOnlyWhereItMeetsTheClip) {
+  FontSpec huge;
+  ASSERT_TRUE(PlatformFontResolve(u"DejaVu Sans", huge.face));
+  huge.pixelHeight = 5000;
+  TextRenderer renderer;
+  renderer.UseFont(huge);
+  const Text solid = u"\u2588\u2588\u2588";
+  int64_t w = renderer.Width(solid), h = renderer.Height(solid);
+  ASSERT_GT(w, 5000);
+  // The cell's middle on the clip's centre (300, 200), the text rising at 45 degrees.
+  auto x = static_cast<int64_t>(300 - 0.707 * (w + h) / 2);
+  auto y = static_cast<int64_t>(200 + 0.707 * (w - h) / 2);
+  TextMask mask;
+  ASSERT_TRUE(renderer.Render(solid, x, y, 45.0, 600, 400, mask));
+  EXPECT_EQ(mask.left, 0);
+  EXPECT_EQ(mask.top, 0);
+  EXPECT_EQ(mask.width, 600);
+  EXPECT_EQ(mask.height, 400);
+  int64_t inked = 0;
+  for (int64_t row = 0; row < mask.height; ++row)
+    for (int64_t column = 0; column < mask.width; ++column)
+      inked += mask.bits[row * mask.stride + column] == 255;
+  EXPECT_GT(inked, mask.width * mask.height * 9 / 10);
+  EXPECT_FALSE(renderer.Render(solid, 700, 0, 0.0, 600, 400, mask));
+  EXPECT_FALSE(renderer.Render(solid, -w - h / 4, 100, 0.0, 600, 400, mask));  // past any overhang
 }
 
 // Twenty rounds over the same spot: a disturbed round would show in the blend.

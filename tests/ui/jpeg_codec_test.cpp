@@ -2,6 +2,10 @@
 // quality scale, and files that only look like JPEGs.
 #include "picture_helpers.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
 
 using JpegTest = ImagesTest;
@@ -153,17 +157,37 @@ TEST_F(JpegTest, FailedSaveKeepsTheFileThatWasThere) {
       << "no half-written file is left behind";
 }
 
+// What the file system keeps about a file besides its bytes: the mode bits on POSIX, the
+// attributes (hidden, here) on Windows, where the mode is only "read-only or not".
+#ifdef _WIN32
+void GiveAMark(const std::filesystem::path& path) {
+  ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN));
+}
+bool HasTheMark(const std::filesystem::path& path) {
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN);
+}
+#else
+constexpr auto kMarkedMode = std::filesystem::perms::owner_read |
+                             std::filesystem::perms::owner_write |
+                             std::filesystem::perms::group_read;
+void GiveAMark(const std::filesystem::path& path) {
+  std::filesystem::permissions(path, kMarkedMode);
+}
+bool HasTheMark(const std::filesystem::path& path) {
+  return (std::filesystem::status(path).permissions() & std::filesystem::perms::all) == kMarkedMode;
+}
+#endif
+
 TEST_F(JpegTest, ReplacingAFileKeepsItsPermissions) {
   auto bmp = BmpFile(Blocks(16, 16), 24, false);
   ASSERT_NE(ImageFromMemory(0, bmp.data(), static_cast<int64_t>(bmp.size())), 0);
   auto path = folder / "mode.jpg";
   WriteBytes(path, {0});
-  std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
-                                         std::filesystem::perms::group_read);
+  GiveAMark(path);
+  ASSERT_TRUE(HasTheMark(path));
   ASSERT_EQ(ImageSave(0, PathText(path), kImageFormatJpeg, 1), 1);
-  EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::all,
-            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
-                std::filesystem::perms::group_read);
+  EXPECT_TRUE(HasTheMark(path));
   EXPECT_GT(ReadBytes(path).size(), 100u);
 }
 

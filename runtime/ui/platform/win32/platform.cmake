@@ -6,13 +6,14 @@
 set(platform_text_sources
   ${CMAKE_CURRENT_LIST_DIR}/win32_font.cpp
   ${CMAKE_CURRENT_LIST_DIR}/win32_text_render.cpp)
-set(platform_text_libraries gdi32)
+set(platform_text_libraries gdi32 user32)
 
 set(platform_window_sources
   ${CMAKE_CURRENT_LIST_DIR}/win32_application.cpp
   ${CMAKE_CURRENT_LIST_DIR}/win32_controls.cpp
   ${CMAKE_CURRENT_LIST_DIR}/win32_folders.cpp
   ${CMAKE_CURRENT_LIST_DIR}/win32_gadgets.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/win32_list.cpp
   ${CMAKE_CURRENT_LIST_DIR}/win32_menu.cpp
   ${CMAKE_CURRENT_LIST_DIR}/win32_requesters.cpp
   ${CMAKE_CURRENT_LIST_DIR}/win32_statusbar.cpp
