@@ -40,9 +40,9 @@ int64_t PlatformMenuShow(int64_t menu, int64_t window) {
   SetForegroundWindow(owner);
   POINT cursor{};
   GetCursorPos(&cursor);
-  const UINT chosen = static_cast<UINT>(TrackPopupMenu(
-      popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, cursor.x - 1,
-      cursor.y - 1, 0, owner, nullptr));
+  const UINT chosen = static_cast<UINT>(
+      TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD,
+                     cursor.x - 1, cursor.y - 1, 0, owner, nullptr));
   PostMessageW(owner, WM_NULL, 0, 0);  // lets the menu's dismissal finish
   if (chosen == 0) return -1;
   const int64_t item = static_cast<int64_t>(chosen) - 1;

@@ -1,13 +1,14 @@
 // The message box and the folder chooser: their answers, the path rules of the chooser,
 // and the other windows held while a requester is up. The requesters are answered from a
 // timer that runs inside their modal loops.
+#include "platform/win32/win32_requesters.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <functional>
 #include <thread>
 
-#include "platform/win32/win32_requesters.h"
 #include "requesters.h"
 #include "toolkit_windows.h"
 #include "win32_test_support.h"

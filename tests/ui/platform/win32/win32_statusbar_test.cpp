@@ -66,8 +66,8 @@ TEST_F(StatusbarTest, FieldsShareWhatFixedOnesAndTheGripLeave) {
       left += width;
     }
     std::vector<int> edges(c.widths.size());
-    const auto parts = SendMessageW(Control(), SB_GETPARTS, edges.size(),
-                                    reinterpret_cast<LPARAM>(edges.data()));
+    const auto parts =
+        SendMessageW(Control(), SB_GETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
     EXPECT_EQ(parts, static_cast<LRESULT>(c.widths.size()));
     EXPECT_EQ(edges.back(), left) << "the control has the same right edges";
     TearDown();

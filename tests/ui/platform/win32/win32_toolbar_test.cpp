@@ -15,7 +15,9 @@ constexpr int64_t kBar = 1;
 class ToolbarTest : public Win32WindowTest {
  protected:
   HWND Control() const { return HwndOf(ToolbarGetHandle(kBar)); }
-  int64_t Button(int64_t button) const { return PlatformToolbarButton(ToolbarGetHandle(kBar), button); }
+  int64_t Button(int64_t button) const {
+    return PlatformToolbarButton(ToolbarGetHandle(kBar), button);
+  }
   TBBUTTON Entry(int index) const {
     TBBUTTON entry{};
     SendMessageW(Control(), TB_GETBUTTON, index, reinterpret_cast<LPARAM>(&entry));
@@ -65,8 +67,7 @@ TEST_F(ToolbarTest, StockPicturesFollowThePlaceholderAndImageButtonsComeAfterThe
     ToolbarAddStockButton(11, kStockPrint, 0, u"");
     std::vector<uint32_t> picture(static_cast<size_t>(c.size * c.size), 0);
     picture[static_cast<size_t>(c.size + 1)] = 0xFFFF0000;  // red at (1, 1)
-    PlatformToolbarAddButton(ToolbarGetHandle(kBar), 12, -1, picture, c.size, c.size, false,
-                             u"");
+    PlatformToolbarAddButton(ToolbarGetHandle(kBar), 12, -1, picture, c.size, c.size, false, u"");
     auto images = reinterpret_cast<HIMAGELIST>(SendMessageW(Control(), TB_GETIMAGELIST, 0, 0));
     int width = 0, height = 0;
     ImageList_GetIconSize(images, &width, &height);
