@@ -27,9 +27,7 @@ TEST_F(SaveFailureTest, AWriteCutShortLeavesTheFormerFileAlone) {
   const bool ended = WaitForRunEnd();
   setrlimit(RLIMIT_FSIZE, &saved);
   ASSERT_TRUE(ended);
-  EXPECT_EQ(Rows()[0][kColumnStatus], T(TextRole::StatusTextFailed));
-  EXPECT_EQ(ReadFile(folder_ + "Run_whole.jpg"), good);
-  EXPECT_EQ(SavedFiles(), (std::vector<std::string>{"Run_whole.jpg"}));
+  ExpectFailedAndLeftAlone(good);
 }
 
 }  // namespace

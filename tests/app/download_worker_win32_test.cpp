@@ -23,9 +23,7 @@ TEST_F(SaveFailureTest, AFileHeldOpenElsewhereIsLeftAlone) {
   const bool ended = WaitForRunEnd();
   CloseHandle(held);
   ASSERT_TRUE(ended);
-  EXPECT_EQ(Rows()[0][kColumnStatus], T(TextRole::StatusTextFailed));
-  EXPECT_EQ(ReadFile(folder_ + "Run_whole.jpg"), good);
-  EXPECT_EQ(SavedFiles(), (std::vector<std::string>{"Run_whole.jpg"}));
+  ExpectFailedAndLeftAlone(good);
 }
 
 }  // namespace

@@ -160,6 +160,12 @@ std::string RunTest::SaveWholeOnce() {
   return ReadFile(folder_ + "Run_whole.jpg");
 }
 
+void RunTest::ExpectFailedAndLeftAlone(const std::string& good) {
+  EXPECT_EQ(Rows()[0][kColumnStatus], T(TextRole::StatusTextFailed));
+  EXPECT_EQ(ReadFile(folder_ + "Run_whole.jpg"), good);
+  EXPECT_EQ(SavedFiles(), (std::vector<std::string>{"Run_whole.jpg"}));
+}
+
 void RunTest::Command(int64_t item) {
   app_.OnUi([item] { EventRaise(kEventMenu, kMainWindow, item, 0, 0, false); });
 }

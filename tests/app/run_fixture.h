@@ -60,6 +60,9 @@ class RunTest : public ::testing::Test {
   // Saves the picture "Run_whole.jpg" in a run of its own and queues its row, checked,
   // again; returns the saved bytes.
   std::string SaveWholeOnce();
+  // After a second run of that row that could not save: the row failed, and the file saved
+  // first is all there is, unchanged, with no temporary beside it.
+  void ExpectFailedAndLeftAlone(const std::string& good);
 
   void Command(int64_t item);
   void WriteFlags(const std::vector<int64_t>& flags);

@@ -39,11 +39,13 @@ ToolkitWindow* RecordOf(HWND window) {
   return reinterpret_cast<ToolkitWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
-ToolkitWindow* WindowOf(int64_t handle) {
-  HWND window = ControlOf(handle);
+// The record of a registered toolkit window, null for anything else.
+ToolkitWindow* ToolkitRecordOf(HWND window) {
   const ControlTag* tag = window ? TagOf(window) : nullptr;
   return tag && tag->isWindow ? RecordOf(window) : nullptr;
 }
+
+ToolkitWindow* WindowOf(int64_t handle) { return ToolkitRecordOf(ControlOf(handle)); }
 
 void Raise(const ToolkitWindow& record, int32_t event, int64_t object = 0) {
   EventRaise(event, record.number, object, 0, 0, false);
@@ -230,21 +232,18 @@ bool CompositionOn() {
 }  // namespace
 
 void FollowWindowSize(HWND window, HWND follower, SizeFollower follow) {
-  const ControlTag* tag = TagOf(window);
-  if (ToolkitWindow* record = tag && tag->isWindow ? RecordOf(window) : nullptr)
+  if (ToolkitWindow* record = ToolkitRecordOf(window))
     record->sizeFollowers.emplace_back(follower, std::move(follow));
 }
 
 void ForgetWindowSizeFollower(HWND window, HWND follower) {
-  const ControlTag* tag = TagOf(window);
-  if (ToolkitWindow* record = tag && tag->isWindow ? RecordOf(window) : nullptr)
+  if (ToolkitWindow* record = ToolkitRecordOf(window))
     std::erase_if(record->sizeFollowers,
                   [follower](const auto& entry) { return entry.first == follower; });
 }
 
 HACCEL Win32WindowAccelerators(HWND window) {
-  const ControlTag* tag = TagOf(window);
-  ToolkitWindow* record = tag && tag->isWindow ? RecordOf(window) : nullptr;
+  ToolkitWindow* record = ToolkitRecordOf(window);
   return record ? record->accelerators : nullptr;
 }
 
