@@ -14,6 +14,7 @@
 #include "images.h"
 #include "item_rows.h"
 #include "memory.h"
+#include "program.h"
 #include "replace_file.h"
 #include "report_list.h"
 #include "size_query.h"
@@ -58,19 +59,23 @@ void MarkPicture(const Text& path) {
 }
 
 // Checks, saves and marks the received data; the event to report. Only a picture that
-// was saved whole counts as done.
+// was saved whole counts as done. Once the window has closed nothing more is saved: the
+// toolkit no longer answers, so no row could name the file.
 int32_t SaveEntry(int64_t entry, const uint8_t* data, int64_t size) {
   // Not a picture (an error page, say), or one cut short: nothing is saved.
   if (JpegMarkers(data, size) != 2) return kEventEntryFailed;
+  if (ShutdownRequested != 0) return kEventEntryAborted;
   int64_t row = DownloadingRow(entry);
   if (row < 0) return kEventEntryFailed;
   ListSetCellText(kItemList, row, GroupDigits(size), kColumnSize);
+  const Text name = SafeFileName(ListGetCellText(kItemList, row, kColumnName));
+  if (name.empty() || ShutdownRequested != 0) return kEventEntryFailed;
   // The folder chosen at start is made by the first picture saved into it.
   FolderCreate(DownloadFolder);
-  Text path = DownloadFolder + SafeFileName(ListGetCellText(kItemList, row, kColumnName));
+  const Text path = DownloadFolder + name;
   // A copy that cannot be written whole must not cost the good file already there.
   if (!ReplaceFileWhole(path, data, size)) return kEventEntryFailed;
-  MarkPicture(path);
+  if (ShutdownRequested == 0) MarkPicture(path);
   GadgetSetValue(kFileProgressBar, 0);
   GadgetSetValue(kBatchProgressBar, GadgetGetValue(kBatchProgressBar) + 1);
   return kEventEntryDone;
@@ -127,13 +132,14 @@ int32_t DownloadWorker(int64_t entry) {
 }
 
 Text SafeFileName(const Text& name) {
-  if (name.empty()) return u"_";
+  if (name.empty()) return Text();
   if (name == u"." || name == u"..") return Text(name.size(), u'_');
   Text safe = name;
   for (char16_t& c : safe) {
     if (IsRefused(c)) c = u'_';
   }
-  return safe;
+  // A name too long for the file system would lose the picture.
+  return FitFileName(safe);
 }
 
 int JpegMarkers(const uint8_t* data, int64_t size) {

@@ -89,16 +89,19 @@ struct TotalCounters {
   int64_t total = 0;
 };
 
-// The longest wait for the Escape that cancelled a total to be let go: a release the
-// platform never reports must not hold the window disabled.
+// The longest wait for the Escape that cancelled a total to be let go, where the key's
+// state is known only from its events: a release that is never reported must not hold the
+// window disabled. Where the keyboard itself is read, the real release is waited for, so
+// that the message box does not open under a held key.
 constexpr int64_t kEscapeReleaseWaitMs = 500;
 constexpr int64_t kKeyPollMs = 50;
 
 bool EscapeSeen() { return (KeyGetAsyncState(kKeyEscape) & (kKeyDown | kKeyPressedSince)) != 0; }
 
 void AwaitEscapeRelease() {
-  for (int64_t waited = 0;
-       waited < kEscapeReleaseWaitMs && (KeyGetAsyncState(kKeyEscape) & kKeyDown);
+  const bool unbounded = KeyStateIsPhysical(kKeyEscape) != 0;
+  for (int64_t waited = 0; (unbounded || waited < kEscapeReleaseWaitMs) && ShutdownRequested == 0 &&
+                           (KeyGetAsyncState(kKeyEscape) & kKeyDown);
        waited += kKeyPollMs)
     SleepMs(kKeyPollMs);
 }

@@ -1,5 +1,8 @@
 #pragma once
-// The running program's own file and the folder part of a path. Safe on any thread.
+// The running program's own file, the parts of a path, and the rules every path and file
+// name handed to the system must meet. Safe on any thread.
+#include <cstdint>
+
 #include "text.h"
 
 // The absolute path of the running program's file; empty when it cannot be found.
@@ -11,3 +14,17 @@ Text PathOfFile(TextView path);
 bool IsPathSeparator(char16_t c);
 // The separator this platform writes between a path's parts: "/", on Windows "\".
 extern const char16_t kPathSeparator;
+
+// Whether the system may be handed `path`: it is not empty and holds no NUL (the system
+// would read the path only up to it and act on another file). The file layer's one check.
+bool PathIsUsable(TextView path);
+
+// The most one name in a folder may hold, as this platform counts: 255 bytes of UTF-8 on
+// Linux, 255 UTF-16 units on Windows.
+constexpr int64_t kLongestFileName = 255;
+// The length of a name as counted there.
+int64_t FileNameLength(TextView name);
+// `name` cut at its end so that it fits in a folder, keeping its extension (the part
+// from its last "."); a name that fits comes back exactly as it is. Never splits a
+// character.
+Text FitFileName(TextView name);

@@ -19,3 +19,5 @@ Text ProgramFilePath() {
 bool IsPathSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
 
 const char16_t kPathSeparator = u'\\';
+
+int64_t FileNameLength(TextView name) { return static_cast<int64_t>(name.size()); }

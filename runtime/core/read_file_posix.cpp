@@ -5,10 +5,11 @@
 #include <cerrno>
 #include <string>
 
+#include "program.h"
 #include "read_file.h"
 
 bool ReadFileWhole(TextView path, int64_t maxBytes, std::vector<uint8_t>& bytes) {
-  if (path.empty() || path.find(u'\0') != TextView::npos) return false;  // would name another file
+  if (!PathIsUsable(path)) return false;
   const int fd = open(TextToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat info {};

@@ -2,10 +2,11 @@
 
 #include <algorithm>
 
+#include "program.h"
 #include "read_file.h"
 
 bool ReadFileWhole(TextView path, int64_t maxBytes, std::vector<uint8_t>& bytes) {
-  if (path.empty() || path.find(u'\0') != TextView::npos) return false;  // would name another file
+  if (!PathIsUsable(path)) return false;
   const Text name(path);
   HANDLE file = CreateFileW(reinterpret_cast<const wchar_t*>(name.c_str()), GENERIC_READ,
                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,

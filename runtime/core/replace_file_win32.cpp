@@ -1,7 +1,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <string>
 
 #include "program.h"
@@ -22,30 +21,30 @@ bool WriteAll(HANDLE file, const uint8_t* data, int64_t size) {
   return true;
 }
 
-// Short, so that it fits wherever the target's name fits.
-Text TemporaryBeside(TextView path) {
-  static std::atomic<uint64_t> counter{0};
-  const std::string name = ".trawl-" + std::to_string(GetCurrentProcessId()) + "-" +
-                           std::to_string(counter.fetch_add(1)) + ".part";
-  return PathOfFile(path) + Text(name.begin(), name.end());  // no folder: the working one
+// Creates a new hidden file beside `path` with the given attributes, or fails.
+HANDLE CreateTemporary(TextView path, DWORD attributes, Text& temporary) {
+  for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
+    temporary = TemporaryBeside(path);
+    HANDLE file = CreateFileW(Wide(temporary), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr);
+    if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
+  }
+  return INVALID_HANDLE_VALUE;
 }
 
 }  // namespace
 
 bool ReplaceFileWhole(TextView path, const uint8_t* data, int64_t size) {
-  if (path.empty() || size < 0 || (size > 0 && data == nullptr)) return false;
-  if (path.find(u'\0') != TextView::npos) return false;  // would name another file
+  if (!PathIsUsable(path) || size < 0 || (size > 0 && data == nullptr)) return false;
   const Text target(path);
-  const Text temporary = TemporaryBeside(path);
   // An old file's attributes (hidden, for one) carry over; a folder is never replaced.
   DWORD attributes = GetFileAttributesW(Wide(target));
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
   if (attributes == INVALID_FILE_ATTRIBUTES) attributes = FILE_ATTRIBUTE_NORMAL;
   attributes &= FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-  HANDLE file = CreateFileW(Wide(temporary), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                            attributes ? attributes : FILE_ATTRIBUTE_NORMAL, nullptr);
+  Text temporary;
+  HANDLE file = CreateTemporary(path, attributes ? attributes : FILE_ATTRIBUTE_NORMAL, temporary);
   if (file == INVALID_HANDLE_VALUE) return false;
-  bool ok = WriteAll(file, data, size);
+  bool ok = WriteAll(file, data, size) && FlushFileBuffers(file);
   ok = CloseHandle(file) && ok;
   ok = ok && MoveFileExW(Wide(temporary), Wide(target), MOVEFILE_REPLACE_EXISTING);
   if (!ok) DeleteFileW(Wide(temporary));

@@ -8,13 +8,14 @@
 
 #include "file_handles.h"
 #include "files.h"
+#include "program.h"
 
 namespace {
 
 // The path as the system takes it; nothing for texts it would misread (an embedded NUL
 // would silently name another file).
 std::optional<std::string> SystemPath(TextView path) {
-  if (path.empty() || path.find(u'\0') != TextView::npos) return std::nullopt;
+  if (!PathIsUsable(path)) return std::nullopt;
   return TextToUtf8(path);
 }
 

@@ -5,6 +5,7 @@
 
 #include "file_handles.h"
 #include "files.h"
+#include "program.h"
 
 namespace {
 
@@ -54,7 +55,7 @@ bool DriveExists(Text root) {
 }  // namespace
 
 int64_t FileHandleOpen(TextView path, FileAccess access) {
-  if (path.empty() || path.find(u'\0') != TextView::npos) return 0;
+  if (!PathIsUsable(path)) return 0;
   const Text name(path);
   HANDLE file = INVALID_HANDLE_VALUE;
   switch (access) {
@@ -108,8 +109,8 @@ TextView WithoutTrailingSeparators(TextView path) {
 }  // namespace
 
 int64_t PathSize(TextView path) {
+  if (!PathIsUsable(path)) return -1;
   path = path.substr(0, std::min(path.size(), kLongestPath));
-  if (path.empty() || path.find(u'\0') != TextView::npos) return -1;
   // "C:" and "C:\" name a drive. ("C:name" is a file in that drive's working folder.)
   if (path.size() <= 3 && path.size() >= 2 && path[1] == u':' && (path.size() == 2 || IsSeparator(path[2])))
     return DriveExists(Text(path)) ? -2 : -1;
@@ -129,7 +130,7 @@ int64_t PathSize(TextView path) {
 int FolderWritable(TextView folder) {
   TextView path = WithoutTrailingSeparators(folder);
   for (;;) {
-    if (path.empty() || path.find(u'\0') != TextView::npos) return 0;
+    if (!PathIsUsable(path)) return 0;
     const DWORD attributes = GetFileAttributesW(Wide(Text(path)));
     if (attributes != INVALID_FILE_ATTRIBUTES)
       return (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_READONLY) ? 1 : 0;
@@ -144,7 +145,7 @@ int FolderWritable(TextView folder) {
 
 int FolderCreate(TextView folder) {
   const TextView path = WithoutTrailingSeparators(folder);
-  if (path.empty() || path.find(u'\0') != TextView::npos) return 0;
+  if (!PathIsUsable(path)) return 0;
   // Each step from the top; a step that is there already (or came meanwhile) is fine.
   for (size_t end = path.find_first_of(u"\\/", 1);; end = path.find_first_of(u"\\/", end + 1)) {
     const Text step(path.substr(0, end));

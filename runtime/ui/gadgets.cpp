@@ -313,10 +313,12 @@ int64_t GadgetGetWidth(int64_t number) { return GeometryOf(number).width; }
 int64_t GadgetGetHeight(int64_t number) { return GeometryOf(number).height; }
 
 int64_t GadgetFocused() {
-  return OnUiThread([]() -> int64_t {
-    int64_t number = PlatformFocusedGadget();
-    return Find(number) ? number : -1;
-  });
+  return OnUiThread(
+      []() -> int64_t {
+        int64_t number = PlatformFocusedGadget();
+        return Find(number) ? number : -1;
+      },
+      int64_t{-1});
 }
 
 void GadgetSetFocus(int64_t number) {

@@ -16,8 +16,18 @@
 // libjpeg state sits in heap objects owned by the callers of RunGuarded.
 namespace {
 
-// A progressive file can ask for any number of scans over the whole picture; past this
-// many, decoding stops instead of spending minutes on a hostile file.
+// Decoding work stays in proportion to the data, so that a few hostile bytes cannot cost
+// seconds and gigabytes. Every 8 x 8 block of a Huffman-coded file takes at least one bit
+// (two in a sequential file), so a whole file holds at most 512 pixels per byte; twice
+// that is allowed, and pictures of up to 4 megapixels always pass (at most some 30 ms
+// and 12 MB). A cut-short picture decodes as before while it keeps that share of its data.
+constexpr int64_t kPixelsPerByte = 1024;
+constexpr int64_t kPixelsAlwaysAllowed = int64_t{1} << 22;
+// A progressive file can ask for any number of scans over the whole picture. Each scan
+// visits every block; a file gets visits in proportion to its data, enough for dozens of
+// scans over a whole file and never fewer than kFewScans, and at most kMostScans scans.
+constexpr int64_t kBlockVisitsPerByte = 512;
+constexpr int kFewScans = 64;
 constexpr int kMostScans = 1000;
 
 struct ErrorJump {
@@ -45,15 +55,21 @@ bool RunGuarded(ErrorJump& error, Step&& step) {
   return true;
 }
 
+struct ScanLimit {
+  jpeg_progress_mgr progress{};
+  int mostScans = kMostScans;
+};
+
 void LimitScans(j_common_ptr info) {
   auto* decompress = reinterpret_cast<j_decompress_ptr>(info);
-  if (decompress->input_scan_number > kMostScans) JumpBack(info);
+  const auto* limit = reinterpret_cast<const ScanLimit*>(decompress->progress);
+  if (decompress->input_scan_number > limit->mostScans) JumpBack(info);
 }
 
 struct Decoder {
   jpeg_decompress_struct info{};
   ErrorJump error;
-  jpeg_progress_mgr progress{};
+  ScanLimit scans;
   std::vector<JSAMPROW> rows;
   std::vector<uint8_t> cmykRow;
   ~Decoder() { jpeg_destroy_decompress(&info); }
@@ -74,10 +90,30 @@ bool IsCmyk(const jpeg_decompress_struct& info) {
   return info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
 }
 
+// The blocks of every component, each visited once per scan at most.
+int64_t BlockCount(const jpeg_decompress_struct& info) {
+  int64_t blocks = 0;
+  for (int c = 0; c < info.num_components; ++c) {
+    const jpeg_component_info& component = info.comp_info[c];
+    blocks += int64_t{component.width_in_blocks} * component.height_in_blocks;
+  }
+  return std::max<int64_t>(blocks, 1);
+}
+
+// Fails (jumps back) when the picture would cost more than its data allow.
+void KeepWorkInProportion(Decoder& d, size_t size) {
+  const auto bytes = static_cast<int64_t>(size);
+  const int64_t pixels = int64_t{d.info.output_width} * d.info.output_height;
+  if (pixels > std::max(kPixelsAlwaysAllowed, kPixelsPerByte * bytes))
+    JumpBack(reinterpret_cast<j_common_ptr>(&d.info));
+  const int64_t scans = kBlockVisitsPerByte * bytes / BlockCount(d.info);
+  d.scans.mostScans = static_cast<int>(std::clamp<int64_t>(scans, kFewScans, kMostScans));
+}
+
 void ReadHeader(Decoder& d, const uint8_t* data, size_t size) {
   jpeg_create_decompress(&d.info);
-  d.progress.progress_monitor = LimitScans;
-  d.info.progress = &d.progress;
+  d.scans.progress.progress_monitor = LimitScans;
+  d.info.progress = &d.scans.progress;
   // Refuses hostile sizes early; the field is a long, 32 bits on Windows.
   d.info.mem->max_memory_to_use =
       static_cast<long>(std::min<int64_t>(2 * kImageMaxPixelBytes, LONG_MAX));
@@ -86,6 +122,7 @@ void ReadHeader(Decoder& d, const uint8_t* data, size_t size) {
   if (d.info.num_components <= 0) JumpBack(reinterpret_cast<j_common_ptr>(&d.info));
   d.info.out_color_space = IsCmyk(d.info) ? JCS_CMYK : JCS_EXT_BGR;
   jpeg_calc_output_dimensions(&d.info);
+  KeepWorkInProportion(d, size);
 }
 
 void CmykToBgr(const uint8_t* cmyk, uint8_t* bgr, JDIMENSION width) {

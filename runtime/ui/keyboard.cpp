@@ -35,3 +35,5 @@ int64_t KeyGetAsyncState(int64_t virtualKey) {
   if (key.pressed.exchange(false)) state |= kKeyPressedSince;
   return state;
 }
+
+int KeyStateIsPhysical(int64_t virtualKey) { return PlatformKeyStateIsPhysical(virtualKey) ? 1 : 0; }

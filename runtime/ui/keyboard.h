@@ -15,3 +15,6 @@ constexpr int64_t kKeyDown = 0x8000;
 constexpr int64_t kKeyPressedSince = 1;
 
 int64_t KeyGetAsyncState(int64_t virtualKey);
+// 1 when the key's down state is read from the keyboard itself (X11, Windows), so that a
+// release is never missed; 0 where it is built from key events, which can be lost.
+int KeyStateIsPhysical(int64_t virtualKey);

@@ -5,6 +5,7 @@
 // includes this.
 #include <cstdint>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "object_table.h"
@@ -13,27 +14,35 @@
 class ListRows;
 struct ImageBitmap;
 
-// Runs `work` on the UI thread (see RunOnUiThread) and returns its result.
+// Runs `work` on the UI thread (see RunOnUiThread) and returns its result. A call that
+// is refused (the orderly stop has begun) answers `refused`: the failure value the
+// toolkit call documents, never a made-up one that could pass for an answer.
 template <class Work>
-auto OnUiThread(Work work) -> decltype(work()) {
-  if constexpr (std::is_void_v<decltype(work())>) {
-    RunOnUiThread(work);
-  } else {
-    decltype(work()) result{};
-    RunOnUiThread([&] { result = work(); });
-    return result;
-  }
+  requires std::is_void_v<std::invoke_result_t<Work>>
+void OnUiThread(Work work) {
+  RunOnUiThread(work);
+}
+
+template <class Work, class Result = std::invoke_result_t<Work>>
+  requires(!std::is_void_v<Result>)
+Result OnUiThread(Work work, Result refused = Result{}) {
+  Result result = std::move(refused);
+  RunOnUiThread([&] { result = work(); });
+  return result;
 }
 
 // The toolkit's calls on numbered objects: on the UI thread, `find(number)` looks the
 // object up (a record, or a handle), and `work(found)` runs only when it found one, so
-// that the object cannot go between lookup and work. Without one the result is `none`.
+// that the object cannot go between lookup and work. Without one, or when the call is
+// refused, the result is `none`.
 template <class Result, class Find, class Work>
 Result WithFound(Find find, int64_t number, Result none, Work work) {
-  return OnUiThread([&]() -> Result {
-    auto found = find(number);
-    return found ? work(found) : none;
-  });
+  return OnUiThread(
+      [&]() -> Result {
+        auto found = find(number);
+        return found ? work(found) : none;
+      },
+      none);
 }
 
 template <class Find, class Work>

@@ -3,6 +3,8 @@
 // the saved, marked and recompressed pictures, and pictures that must not be saved).
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 #include <vector>
 
@@ -11,6 +13,7 @@
 #include "gadgets.h"
 #include "picture_helpers.h"
 #include "run_fixture.h"
+#include "startup.h"
 #include "threads.h"
 
 namespace {
@@ -33,8 +36,12 @@ TEST(SafeFileName, NeverLeavesTheFolder) {
                                      u"x/",       u"/",         u"\\\\server\\share"};
   for (const Text& name : hostile) {
     Text safe = SafeFileName(name);
+    if (name.empty()) {
+      EXPECT_TRUE(safe.empty()) << "an empty name became a file name";
+      continue;
+    }
     EXPECT_TRUE(StaysInFolder(safe)) << TextToUtf8(name) << " -> " << TextToUtf8(safe);
-    EXPECT_EQ(safe.size(), name.empty() ? 1u : name.size()) << TextToUtf8(name);
+    EXPECT_EQ(safe.size(), name.size()) << TextToUtf8(name);
   }
   EXPECT_EQ(SafeFileName(u"a/b.jpg"), u"a_b.jpg");
 }
@@ -225,6 +232,79 @@ TEST_F(DownloadRunTest, NamesThatClimbOutOfTheFolderAreSavedInsideIt) {
   EXPECT_EQ(entries(base + "inner"), std::vector<std::string>{"deeper"});
   EXPECT_FALSE(PathExists("/tmp/abs_z.jpg"));
   EXPECT_EQ(entries(folder_).size(), 3u);
+}
+
+// A picture whose GET waits until Release and whose HEAD announces no length, so that the
+// worker makes no toolkit call between the start of its fetch and its save.
+void PublishGatedWithoutLength(TestWebServer& server, const std::string& path,
+                               const std::atomic<bool>& released) {
+  const std::string jpeg = MakeJpeg(400, 300);
+  server.Handle(path, [&released, jpeg](const httplib::Request& request, httplib::Response& response) {
+    if (request.method == "HEAD") return;
+    for (int waited = 0; !released && waited < 20000; waited += 5)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    response.set_content(jpeg, "image/jpeg");
+  });
+}
+
+// The window closes while a picture completes: the toolkit stops answering the worker,
+// which must then save nothing (before, refused calls answered 0, a real row, and the
+// picture was written as "_"). Two moments: the last bytes arrive right after the close
+// began, and the close comes while the worker waits for its first answer in the save.
+TEST_F(DownloadRunTest, APictureThatCompletesAsTheWindowClosesIsNotSaved) {
+  for (const bool insideTheSave : {false, true}) {
+    SCOPED_TRACE(insideTheSave ? "close inside the save" : "bytes right after the close");
+    released_ = false;
+    Start();
+    std::ofstream(folder_ + "_") << "kept";
+    PublishGatedWithoutLength(server_, PicturePath("late.jpg"), released_);
+    Query({PicturePath("late.jpg")});
+    WriteFlags({2});
+    Command(kMenuDownload);
+    ASSERT_TRUE(app_.WaitUntil([this] { return server_.Hits(PicturePath("late.jpg")) >= 2; }));
+    if (insideTheSave) {
+      // The UI thread is held while the picture completes, so the worker's first call
+      // in the save waits for it; then the close's own stop runs.
+      bool stopped = false;
+      app_.OnUi([&] {
+        Release();
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        stopped = StopWorkers(3000);
+        EventRaise(kEventCloseWindow, kMainWindow, kMainWindow, 0, 0, true);  // as it came
+      });
+      EXPECT_TRUE(stopped);
+      EXPECT_EQ(app_.WaitForExit(), 0);
+    } else {
+      std::thread releaser([this] {
+        while (ShutdownRequested == 0) std::this_thread::sleep_for(std::chrono::microseconds(200));
+        Release();
+      });
+      EXPECT_EQ(app_.Stop(), 0);
+      releaser.join();
+    }
+    EXPECT_EQ(SavedFiles(), std::vector<std::string>{"_"});
+    EXPECT_EQ(ReadFile(folder_ + "_"), "kept");
+    std::filesystem::remove_all(folder_);
+  }
+}
+
+// A name longer than a folder entry may be is cut to fit, keeping its extension.
+TEST_F(DownloadRunTest, ALongNameIsSavedCutToFit) {
+  Start();
+  const std::string picture = PublishPicture("x.jpg", 320, 240);
+  const std::string title(266, 'h');
+  QueryAlbums({{title, PicturePath("x.jpg")}, {"Short", PicturePath("x.jpg")}});
+  WriteFlags({2, 2});
+  Command(kMenuDownload);
+  ASSERT_TRUE(WaitForRunEnd());
+  const auto rows = Rows();
+  EXPECT_EQ(rows[0][kColumnStatus], T(R::StatusTextDone));
+  EXPECT_EQ(TextToUtf8(rows[0][kColumnName]), title + "_x.jpg");  // shown whole
+  const std::vector<std::string> saved = SavedFiles();
+  ASSERT_EQ(saved.size(), 2u);
+  EXPECT_EQ(saved[0], "Short_x.jpg");
+  EXPECT_EQ(saved[1], title.substr(0, 251) + ".jpg");
+  ExpectMarkedAndRecompressed(saved[1], picture);
 }
 
 }  // namespace

@@ -25,4 +25,45 @@ TEST(Program, FolderPartKeepsItsSeparator) {
   EXPECT_EQ(PathOfFile(u""), u"");
 }
 
+TEST(Program, LongNamesAreCutToFitKeepingTheirExtension) {
+  const Text fits(kLongestFileName - 4, u'a');
+  EXPECT_EQ(FitFileName(fits + u".jpg"), fits + u".jpg");
+  EXPECT_EQ(FitFileName(u""), u"");
+  // Cases: a plain long name, one without an extension, one whose "extension" is a long
+  // tail, and characters that take more room than one unit (three UTF-8 bytes; a pair of
+  // UTF-16 units that must not be split).
+  const Text wide = Text(300, u'\u6e2f');
+  const Text pairs = [] {
+    Text t;
+    for (int i = 0; i < 200; ++i) t += u"\U0001F600";
+    return t;
+  }();
+  struct Case {
+    Text name;
+    Text extension;  // kept at the end
+  };
+  const Case cases[] = {{Text(266, u'h') + u"_harbour-01.jpg", u".jpg"},
+                        {Text(400, u'x'), u""},
+                        {u"a." + Text(300, u'y'), u""},
+                        {wide + u".jpeg", u".jpeg"},
+                        {pairs + u".jpg", u".jpg"}};
+  for (const Case& c : cases) {
+    const Text fitted = FitFileName(c.name);
+    const std::string shown = TextToUtf8(c.name).substr(0, 20);
+    EXPECT_LE(FileNameLength(fitted), kLongestFileName) << shown;
+    EXPECT_GT(FileNameLength(fitted), kLongestFileName - 4) << shown << ": cut more than needed";
+    EXPECT_EQ(fitted.substr(fitted.size() - c.extension.size()), c.extension) << shown;
+    EXPECT_EQ(c.name.substr(0, fitted.size() - c.extension.size()),
+              fitted.substr(0, fitted.size() - c.extension.size()))
+        << shown << ": the start of the name is kept";
+    EXPECT_EQ(TextFromUtf8(TextToUtf8(fitted)), fitted) << shown << ": a character was split";
+  }
+}
+
+TEST(Program, PathsWithANulOrNothingAreNotUsable) {
+  EXPECT_TRUE(PathIsUsable(u"/tmp/a.jpg"));
+  EXPECT_FALSE(PathIsUsable(u""));
+  EXPECT_FALSE(PathIsUsable(Text(u"/tmp/sub\0/a.jpg", 15)));
+}
+
 }  // namespace

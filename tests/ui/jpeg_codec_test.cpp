@@ -51,6 +51,17 @@ std::vector<uint8_t> CmykJpeg(int64_t width, int64_t height, const uint8_t cmyk[
                       });
 }
 
+// Sets the size a file's start of frame (baseline or progressive) declares.
+void DeclareSize(std::vector<uint8_t>& file, uint16_t width, uint16_t height) {
+  for (size_t i = 2; i + 8 < file.size(); ++i)
+    if (file[i] == 0xFF && (file[i + 1] == 0xC0 || file[i + 1] == 0xC2)) {
+      file[i + 5] = static_cast<uint8_t>(height >> 8), file[i + 6] = static_cast<uint8_t>(height);
+      file[i + 7] = static_cast<uint8_t>(width >> 8), file[i + 8] = static_cast<uint8_t>(width);
+      return;
+    }
+  ADD_FAILURE() << "no start of frame";
+}
+
 TEST_F(JpegTest, ColourAndGreyPicturesDecodeToTwentyFourBits) {
   Picture colour = Blocks(48, 40);
   auto file = JpegFile(colour, 3, 95);
@@ -223,13 +234,27 @@ TEST_F(JpegTest, TruncatedFileDecodesAsFarAsItGoesOnceTheHeaderIsWhole) {
 
 TEST_F(JpegTest, DeclaredSizeBeyondTheLimitFailsBeforeDecoding) {
   auto file = JpegFile(Blocks(16, 16), 3, 80);
-  for (size_t i = 2; i + 8 < file.size(); ++i)
-    if (file[i] == 0xFF && file[i + 1] == 0xC0) {  // start of frame: height, width at +5
-      file[i + 5] = 0xFD, file[i + 6] = 0xE8;       // 65000
-      file[i + 7] = 0xFD, file[i + 8] = 0xE8;
-      break;
-    }
+  DeclareSize(file, 65000, 65000);
   EXPECT_EQ(ImageFromMemory(0, file.data(), static_cast<int64_t>(file.size())), 0);
+}
+
+// A few hundred bytes that declare a huge picture would cost seconds and gigabytes to
+// decode; such files fail at once. Pictures whose data are dense enough for their size,
+// the flattest a real encoder makes among them, still decode.
+TEST_F(JpegTest, DecodingWorkStaysInProportionToTheData) {
+  for (const bool progressive : {false, true}) {
+    SCOPED_TRACE(progressive ? "progressive" : "baseline");
+    auto hostile = JpegFile(Blocks(16, 16), 3, 80, progressive);
+    DeclareSize(hostile, 16000, 16000);
+    EXPECT_EQ(ImageFromMemory(0, hostile.data(), static_cast<int64_t>(hostile.size())), 0);
+    EXPECT_EQ(ImageGetHandle(0), 0);
+    for (const int components : {1, 3}) {
+      auto flat = JpegFile(Filled(2000, 1500, {90, 90, 90}), components, 75, progressive);
+      ASSERT_NE(ImageFromMemory(0, flat.data(), static_cast<int64_t>(flat.size())), 0)
+          << components << " components, " << flat.size() << " bytes";
+      EXPECT_EQ(ImageGetWidth(0), 2000);
+    }
+  }
 }
 
 TEST_F(JpegTest, JpegNeedsRegistering) {

@@ -4,6 +4,8 @@
 #include <QAbstractButton>
 #include <QDir>
 #include <QFileDialog>
+#include <QKeyEvent>
+#include <QTest>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <atomic>
@@ -43,6 +45,23 @@ TEST(RequestersTest, MessageBoxFlagsChooseIconAndButtons) {
   EXPECT_EQ(ShowMessageBox(u"t", u"m", kMessageWarning), kMessageResultOk)
       << "a box with only OK answers OK when closed";
   EXPECT_EQ(icon, QMessageBox::Warning);
+}
+
+// A key held down when the box opened (say, the Escape that cancelled a job) repeats; its
+// repeats must not close the box. A key pressed in the box acts, and may repeat.
+TEST(RequestersTest, MessageBoxIgnoresTheRepeatsOfAKeyHeldWhenItOpened) {
+  bool openAfterRepeats = false;
+  WhenModal<QMessageBox>([&](QMessageBox* box) {
+    QWidget* focus = box->focusWidget() ? box->focusWidget() : box;
+    for (int i = 0; i < 5; ++i) {
+      QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, QString(), true);
+      QApplication::sendEvent(focus, &repeat);
+    }
+    openAfterRepeats = box->isVisible();
+    QTest::keyClick(focus, Qt::Key_Escape);
+  });
+  EXPECT_EQ(ShowMessageBox(u"Sizes", u"Stopped", kMessageInformation), kMessageResultOk);
+  EXPECT_TRUE(openAfterRepeats) << "the held key's repeats closed the box";
 }
 
 TEST(RequestersTest, FolderChooserAnswersWithATrailingSeparatorOrNothing) {

@@ -5,7 +5,7 @@
 // only through the hooks a service hands down when it creates an object, and the key
 // note handed to PlatformStart. A platform handle is the address of a platform object
 // as int64_t, and 0 means none. Every function is called on the UI thread, except
-// RunOnUiThread, PlatformIsUiThread and PlatformKeyIsUp.
+// RunOnUiThread, PlatformIsUiThread, PlatformKeyIsUp and PlatformKeyStateIsPhysical.
 #include <cstdint>
 #include <functional>
 #include <utility>
@@ -85,6 +85,9 @@ void RunOnUiThread(const std::function<void()>& work);
 // Any thread: true when the platform can tell that a key noted down is up by now (its
 // release was lost); false when it is down or the platform cannot tell.
 bool PlatformKeyIsUp(int64_t virtualKey);
+// Any thread: true when PlatformKeyIsUp reads the key's physical state, so that a wait
+// for its release needs no bound; false where only key events tell.
+bool PlatformKeyStateIsPhysical(int64_t virtualKey);
 
 // ---- Any widget
 

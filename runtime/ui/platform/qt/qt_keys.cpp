@@ -57,11 +57,17 @@ void QtKeysNoteWindowEvent(const QObject* watched, QEvent::Type type) {
 }
 
 // Any thread: xcb connections may be used from several threads.
-bool PlatformKeyIsUp(int64_t virtualKey) {
-  xcb_connection_t* connection = x11.load();
-  if (!connection || !IsKnown(virtualKey)) return false;
+bool PlatformKeyStateIsPhysical(int64_t virtualKey) {
+  if (!x11.load() || !IsKnown(virtualKey)) return false;
   const uint32_t code = held[static_cast<size_t>(virtualKey)].scanCode;
-  if (code == 0 || code > 255) return false;
+  return code > 0 && code <= 255;
+}
+
+bool PlatformKeyIsUp(int64_t virtualKey) {
+  if (!PlatformKeyStateIsPhysical(virtualKey)) return false;
+  xcb_connection_t* connection = x11.load();
+  const uint32_t code = held[static_cast<size_t>(virtualKey)].scanCode;
+  if (!connection) return false;
   std::unique_ptr<xcb_query_keymap_reply_t, decltype(&std::free)> keymap(
       xcb_query_keymap_reply(connection, xcb_query_keymap(connection), nullptr), &std::free);
   if (!keymap) return false;

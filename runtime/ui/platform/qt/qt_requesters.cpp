@@ -1,7 +1,9 @@
 // The message box and the folder chooser.
 #include <QApplication>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
+#include <set>
 
 #include "platform/platform.h"
 #include "qt_common.h"
@@ -50,6 +52,33 @@ std::vector<ButtonCode> ButtonsOf(int64_t flags) {
   }
 }
 
+// While a box is open: the auto-repeated presses of a key that was already down when it
+// opened are not the user's answer (a key held to cancel a job would otherwise close the
+// box that reports the cancel before it can be read). A key first pressed in the box
+// repeats as usual.
+class HeldKeysIgnored : public QObject {
+ public:
+  explicit HeldKeysIgnored(const QWidget* box) : box_(box) { qApp->installEventFilter(this); }
+  ~HeldKeysIgnored() override { qApp->removeEventFilter(this); }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride) return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != box_) return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (!key->isAutoRepeat()) {
+      pressedInside_.insert(key->key());
+      return false;
+    }
+    return pressedInside_.count(key->key()) == 0;
+  }
+
+ private:
+  const QWidget* box_;
+  std::set<int> pressedInside_;
+};
+
 }  // namespace
 
 int64_t PlatformMessageBox(const Text& title, const Text& text, int64_t flags) {
@@ -59,6 +88,7 @@ int64_t PlatformMessageBox(const Text& title, const Text& text, int64_t flags) {
   auto buttons = ButtonsOf(flags);
   for (const ButtonCode& entry : buttons) box.addButton(entry.button);
   box.setWindowModality(Qt::ApplicationModal);
+  HeldKeysIgnored heldKeys(&box);
   int pressed = box.exec();
   for (const ButtonCode& entry : buttons)
     if (pressed == entry.button) return entry.code;

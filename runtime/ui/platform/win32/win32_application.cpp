@@ -158,6 +158,8 @@ void RunOnUiThread(const std::function<void()>& work) {
 // Any thread: the asynchronous key state knows a key's release even when its message
 // went to a window that is gone.
 bool PlatformKeyIsUp(int64_t virtualKey) {
-  if (virtualKey <= 0 || virtualKey > 0xFE) return false;
+  if (!PlatformKeyStateIsPhysical(virtualKey)) return false;
   return (GetAsyncKeyState(static_cast<int>(virtualKey)) & 0x8000) == 0;
 }
+
+bool PlatformKeyStateIsPhysical(int64_t virtualKey) { return virtualKey > 0 && virtualKey <= 0xFE; }

@@ -4,6 +4,8 @@
 
 #include <shlobj.h>
 
+#include <set>
+#include <utility>
 #include <vector>
 
 #include "win32_common.h"
@@ -96,10 +98,40 @@ Text AsFolder(TextView path) {
   return folder;
 }
 
+namespace {
+
+// While a box is open on this thread: the auto-repeated presses of a key that was already
+// down when it opened are not the user's answer (a key held to cancel a job would
+// otherwise close the box that reports the cancel before it can be read). A key first
+// pressed in the box repeats as usual. The dialog's loop offers each message here first.
+thread_local std::set<WPARAM>* keysPressedInBox = nullptr;
+
+LRESULT CALLBACK IgnoreHeldKeys(int code, WPARAM wParam, LPARAM lParam) {
+  const MSG* message = reinterpret_cast<const MSG*>(lParam);
+  if (code == MSGF_DIALOGBOX && keysPressedInBox && message &&
+      (message->message == WM_KEYDOWN || message->message == WM_SYSKEYDOWN)) {
+    const bool repeated = (message->lParam & (LPARAM{1} << 30)) != 0;
+    if (!repeated) {
+      keysPressedInBox->insert(message->wParam);
+    } else if (keysPressedInBox->count(message->wParam) == 0) {
+      return 1;
+    }
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
 int64_t PlatformMessageBox(const Text& title, const Text& text, int64_t flags) {
   HWND owner = ProcessForeground();
   ThreadWindowsHeld held;
-  return MessageBoxW(owner, WideOf(text), WideOf(title), static_cast<UINT>(flags));
+  std::set<WPARAM> pressed;
+  std::set<WPARAM>* outer = std::exchange(keysPressedInBox, &pressed);
+  HHOOK hook = SetWindowsHookExW(WH_MSGFILTER, IgnoreHeldKeys, nullptr, GetCurrentThreadId());
+  const int64_t answer = MessageBoxW(owner, WideOf(text), WideOf(title), static_cast<UINT>(flags));
+  if (hook) UnhookWindowsHookEx(hook);
+  keysPressedInBox = outer;
+  return answer;
 }
 
 Text PlatformChooseFolder(const Text& title, const Text& initialFolder) {
