@@ -72,7 +72,8 @@ int32_t SaveEntry(int64_t entry, const uint8_t* data, int64_t size) {
   if (name.empty() || ShutdownRequested != 0) return kEventEntryFailed;
   // The folder chosen at start is made by the first picture saved into it.
   FolderCreate(DownloadFolder);
-  const Text path = DownloadFolder + name;
+  // A name too long for the file system would lose the picture.
+  const Text path = DownloadFolder + FitFileName(DownloadFolder, name);
   // A copy that cannot be written whole must not cost the good file already there.
   if (!ReplaceFileWhole(path, data, size)) return kEventEntryFailed;
   if (ShutdownRequested == 0) MarkPicture(path);
@@ -138,8 +139,7 @@ Text SafeFileName(const Text& name) {
   for (char16_t& c : safe) {
     if (IsRefused(c)) c = u'_';
   }
-  // A name too long for the file system would lose the picture.
-  return FitFileName(safe);
+  return safe;
 }
 
 int JpegMarkers(const uint8_t* data, int64_t size) {

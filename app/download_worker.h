@@ -26,8 +26,8 @@ int64_t DownloadingRow(int64_t entry);
 
 // A file name that stays inside the folder it is joined to: path separators, control
 // characters and characters file systems refuse become "_"; "." and ".." become names of
-// their own; a name too long for the file system is cut to fit, keeping its extension.
-// Other names come back unchanged; an empty name stays empty (nothing is saved under it).
+// their own. Other names come back unchanged; an empty name stays empty (nothing is saved
+// under it).
 Text SafeFileName(const Text& name);
 
 // 1 when the data start with the JPEG start-of-image marker, 2 when they also end with

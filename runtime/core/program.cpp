@@ -1,5 +1,7 @@
 #include "program.h"
 
+#include <algorithm>
+
 Text PathOfFile(TextView path) {
   for (size_t end = path.size(); end > 0; --end)
     if (IsPathSeparator(path[end - 1])) return Text(path.substr(0, end));
@@ -33,13 +35,14 @@ TextView LongestStartWithin(TextView text, int64_t room) {
 
 }  // namespace
 
-Text FitFileName(TextView name) {
-  if (FileNameLength(name) <= kLongestFileName) return Text(name);
+Text FitFileName(TextView folder, TextView name) {
+  const int64_t room = std::min(kLongestFileName, kLongestPath - FileNameLength(folder));
+  if (FileNameLength(name) <= room) return Text(name);
   const size_t dot = name.rfind(u'.');
   TextView extension;
   if (dot != TextView::npos && dot > 0 && name.size() - dot <= kLongestKeptExtension)
     extension = name.substr(dot);
   const TextView stem = name.substr(0, name.size() - extension.size());
-  return Text(LongestStartWithin(stem, kLongestFileName - FileNameLength(extension))) +
-         Text(extension);
+  const int64_t stemRoom = std::max(room - FileNameLength(extension), kShortestCutName);
+  return Text(LongestStartWithin(stem, stemRoom)) + Text(extension);
 }

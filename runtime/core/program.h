@@ -22,9 +22,14 @@ bool PathIsUsable(TextView path);
 // The most one name in a folder may hold, as this platform counts: 255 bytes of UTF-8 on
 // Linux, 255 UTF-16 units on Windows.
 constexpr int64_t kLongestFileName = 255;
-// The length of a name as counted there.
+// The longest whole path, counted the same way: 4095 bytes on Linux; 259 units on Windows,
+// where a program meets the old path limit unless the machine has long paths enabled.
+extern const int64_t kLongestPath;
+// The length of a name or path as counted there.
 int64_t FileNameLength(TextView name);
-// `name` cut at its end so that it fits in a folder, keeping its extension (the part
-// from its last "."); a name that fits comes back exactly as it is. Never splits a
-// character.
-Text FitFileName(TextView name);
+// `name` cut at its end so that it fits in a folder entry and `folder` joined with it fits
+// in a path, keeping its extension (the part from its last "."); a name that fits comes
+// back exactly as it is. Never splits a character, and never cuts the part before the
+// extension below kShortestCutName (a path that leaves less room cannot be saved to).
+constexpr int64_t kShortestCutName = 16;
+Text FitFileName(TextView folder, TextView name);

@@ -23,3 +23,5 @@ bool IsPathSeparator(char16_t c) { return c == u'/'; }
 const char16_t kPathSeparator = u'/';
 
 int64_t FileNameLength(TextView name) { return static_cast<int64_t>(TextToUtf8(name).size()); }
+
+const int64_t kLongestPath = 4095;

@@ -21,3 +21,5 @@ bool IsPathSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
 const char16_t kPathSeparator = u'\\';
 
 int64_t FileNameLength(TextView name) { return static_cast<int64_t>(name.size()); }
+
+const int64_t kLongestPath = MAX_PATH - 1;

@@ -12,6 +12,7 @@
 #include "download_worker.h"
 #include "gadgets.h"
 #include "picture_helpers.h"
+#include "program.h"
 #include "run_fixture.h"
 #include "startup.h"
 #include "threads.h"
@@ -303,7 +304,11 @@ TEST_F(DownloadRunTest, ALongNameIsSavedCutToFit) {
   const std::vector<std::string> saved = SavedFiles();
   ASSERT_EQ(saved.size(), 2u);
   EXPECT_EQ(saved[0], "Short_x.jpg");
-  EXPECT_EQ(saved[1], title.substr(0, 251) + ".jpg");
+  const Text name = TextFromUtf8(saved[1]);
+  EXPECT_LE(FileNameLength(name), kLongestFileName);
+  EXPECT_LE(FileNameLength(TextFromUtf8(folder_) + name), kLongestPath);
+  EXPECT_GE(name.size(), 100u) << "cut more than needed";
+  EXPECT_EQ(saved[1], title.substr(0, name.size() - 4) + ".jpg");
   ExpectMarkedAndRecompressed(saved[1], picture);
 }
 

@@ -27,8 +27,8 @@ TEST(Program, FolderPartKeepsItsSeparator) {
 
 TEST(Program, LongNamesAreCutToFitKeepingTheirExtension) {
   const Text fits(kLongestFileName - 4, u'a');
-  EXPECT_EQ(FitFileName(fits + u".jpg"), fits + u".jpg");
-  EXPECT_EQ(FitFileName(u""), u"");
+  EXPECT_EQ(FitFileName(u"/", fits + u".jpg"), fits + u".jpg");
+  EXPECT_EQ(FitFileName(u"/", u""), u"");
   // Cases: a plain long name, one without an extension, one whose "extension" is a long
   // tail, and characters that take more room than one unit (three UTF-8 bytes; a pair of
   // UTF-16 units that must not be split).
@@ -38,20 +38,25 @@ TEST(Program, LongNamesAreCutToFitKeepingTheirExtension) {
     for (int i = 0; i < 200; ++i) t += u"\U0001F600";
     return t;
   }();
+  // A folder that leaves 40 units of the longest path for the name.
+  const Text deep = Text(static_cast<size_t>(kLongestPath - 41), u'f') + u"/";
   struct Case {
+    Text folder;
     Text name;
     Text extension;  // kept at the end
+    int64_t room;    // for the name
   };
-  const Case cases[] = {{Text(266, u'h') + u"_harbour-01.jpg", u".jpg"},
-                        {Text(400, u'x'), u""},
-                        {u"a." + Text(300, u'y'), u""},
-                        {wide + u".jpeg", u".jpeg"},
-                        {pairs + u".jpg", u".jpg"}};
+  const Case cases[] = {{u"/", Text(266, u'h') + u"_harbour-01.jpg", u".jpg", kLongestFileName},
+                        {u"/", Text(400, u'x'), u"", kLongestFileName},
+                        {u"/", u"a." + Text(300, u'y'), u"", kLongestFileName},
+                        {u"/", wide + u".jpeg", u".jpeg", kLongestFileName},
+                        {u"/", pairs + u".jpg", u".jpg", kLongestFileName},
+                        {deep, Text(100, u'd') + u".jpg", u".jpg", 40}};
   for (const Case& c : cases) {
-    const Text fitted = FitFileName(c.name);
+    const Text fitted = FitFileName(c.folder, c.name);
     const std::string shown = TextToUtf8(c.name).substr(0, 20);
-    EXPECT_LE(FileNameLength(fitted), kLongestFileName) << shown;
-    EXPECT_GT(FileNameLength(fitted), kLongestFileName - 4) << shown << ": cut more than needed";
+    EXPECT_LE(FileNameLength(fitted), c.room) << shown;
+    EXPECT_GT(FileNameLength(fitted), c.room - 4) << shown << ": cut more than needed";
     EXPECT_EQ(fitted.substr(fitted.size() - c.extension.size()), c.extension) << shown;
     EXPECT_EQ(c.name.substr(0, fitted.size() - c.extension.size()),
               fitted.substr(0, fitted.size() - c.extension.size()))

@@ -56,18 +56,24 @@ void QtKeysNoteWindowEvent(const QObject* watched, QEvent::Type type) {
   }
 }
 
-// Any thread: xcb connections may be used from several threads.
-bool PlatformKeyStateIsPhysical(int64_t virtualKey) {
-  if (!x11.load() || !IsKnown(virtualKey)) return false;
+namespace {
+
+// The X key code the key's state can be read under, 0 where it cannot be read.
+uint32_t ReadableKeyCode(int64_t virtualKey) {
+  if (!x11.load() || !IsKnown(virtualKey)) return 0;
   const uint32_t code = held[static_cast<size_t>(virtualKey)].scanCode;
-  return code > 0 && code <= 255;
+  return code <= 255 ? code : 0;
 }
 
+}  // namespace
+
+// Any thread: xcb connections may be used from several threads.
+bool PlatformKeyStateIsPhysical(int64_t virtualKey) { return ReadableKeyCode(virtualKey) != 0; }
+
 bool PlatformKeyIsUp(int64_t virtualKey) {
-  if (!PlatformKeyStateIsPhysical(virtualKey)) return false;
+  const uint32_t code = ReadableKeyCode(virtualKey);
   xcb_connection_t* connection = x11.load();
-  const uint32_t code = held[static_cast<size_t>(virtualKey)].scanCode;
-  if (!connection) return false;
+  if (code == 0 || !connection) return false;
   std::unique_ptr<xcb_query_keymap_reply_t, decltype(&std::free)> keymap(
       xcb_query_keymap_reply(connection, xcb_query_keymap(connection), nullptr), &std::free);
   if (!keymap) return false;

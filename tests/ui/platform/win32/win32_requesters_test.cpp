@@ -65,6 +65,17 @@ void WhenDialog(std::function<void(HWND)> act) {
   SetTimer(nullptr, 0, 30, LookForDialog);
 }
 
+// Calls `act` once, `ms` from now, inside whatever loop runs then.
+std::function<void()> laterAction;
+void CALLBACK RunLater(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  laterAction();
+}
+void After(UINT ms, std::function<void()> act) {
+  laterAction = std::move(act);
+  SetTimer(nullptr, 0, ms, RunLater);
+}
+
 bool IsTopmost(HWND window) { return GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST; }
 
 class RequestersTest : public Win32WindowTest {
@@ -139,6 +150,22 @@ TEST_F(RequestersTest, MessageBoxAskedByAWorkerIsShownWhileTheUiThreadWaits) {
   EXPECT_EQ(answer, kMessageResultOk);
   EXPECT_FALSE(held.otherEnabled);
   ExpectReleased();
+}
+
+// A key held down when the box opened (say, the Escape that cancelled a job) repeats; its
+// repeats must not answer the box. A key pressed in the box acts.
+TEST_F(RequestersTest, MessageBoxIgnoresTheRepeatsOfAKeyHeldWhenItOpened) {
+  bool openAfterRepeats = false;
+  WhenDialog([&](HWND box) {
+    const LPARAM repeated = 1 | (LPARAM{1} << 30);  // the key was down before
+    for (int i = 0; i < 5; ++i) PostMessageW(box, WM_KEYDOWN, VK_ESCAPE, repeated);
+    After(300, [&openAfterRepeats, box] {
+      openAfterRepeats = IsWindowVisible(box) != 0;
+      PostMessageW(box, WM_KEYDOWN, VK_ESCAPE, 1);
+    });
+  });
+  EXPECT_EQ(ShowMessageBox(u"Sizes", u"Stopped", kMessageInformation), kMessageResultOk);
+  EXPECT_TRUE(openAfterRepeats) << "the held key's repeats answered the box";
 }
 
 TEST_F(RequestersTest, FolderChooserOpensAtTheFolderAndAnswersItWithOneBackslash) {
