@@ -10,7 +10,7 @@ packages=(
   qt6-base-dev libxcb1-dev libcurl4-openssl-dev libexpat1-dev libjpeg62-turbo-dev libjemalloc-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev libssl-dev
   fonts-dejavu-core
-  xvfb xdotool x11-apps x11-utils imagemagick openbox wmctrl
+  xvfb xdotool x11-apps x11-utils x11-xserver-utils imagemagick openbox wmctrl
   "$@"
 )
 

@@ -4,7 +4,10 @@
 #  - closing the main window while a picture is being marked, TRIES times: Trawl must end
 #    with exit code 0 every time, and every saved file must be a whole JPEG;
 #  - an Escape whose release is lost with the message box that took it: the next size
-#    total must still run and report.
+#    total must still run and report;
+#  - Escape held to cancel a size total (its header requests take 100 ms each, from
+#    trawl-fault-server): the message that reports the cancel must open only once the key
+#    is let go, and the held key's repeats must not close it.
 #
 #   scripts/x11-faults.sh [TRIES] [OUTPUT_FOLDER]   (defaults: 20, BUILD_FOLDER/x11-faults)
 #   TRAWL_BUILD_DIR, TRAWL_SERVER_PORT as for scripts/demo-headless.sh
@@ -18,7 +21,7 @@ out=${2:-$build/x11-faults}
 
 scripts/install-deps.sh
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target trawl-catalogue-server trawl -j "$(nproc)" >/dev/null
+cmake --build "$build" --target trawl-catalogue-server trawl-fault-server trawl -j "$(nproc)" >/dev/null
 
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
@@ -33,6 +36,7 @@ for i in 1 2 3; do
   convert -size 5000x4000 "gradient:navy-teal" -quality 92 "$work/Big/big-$i.jpg"
 done
 start_catalogue_server --folder "$work/Big"
+catalogue_pid=${pids[-1]}
 saved_files() { ls "$build/app"/Big_big-*.jpg 2>/dev/null || true; }
 
 app_alive() { kill -0 "$app_pid" 2>/dev/null || fail "Trawl has ended (see $out/trawl.log)"; }
@@ -48,8 +52,10 @@ other_window() {  # other_window KNOWN...: a visible window of Trawl's that is n
 }
 found_other() { other_window "$@" >/dev/null; }
 
-# Starts Trawl, answers the notice and asks for the catalogue; sets app_pid and main.
+# start_trawl [CATALOGUE [SERVER_LOG]]: starts Trawl, answers the notice and asks for the
+# catalogue (default the sample); sets app_pid and main.
 start_trawl() {
+  local catalogue=${1:-/trawl/catalog/sample.xml} server_log=${2:-$out/server.log}
   "$build/app/trawl" >>"$out/trawl.log" 2>&1 &
   app_pid=$!
   wait_for 20 "the start-up notice" found_other
@@ -60,10 +66,10 @@ start_trawl() {
   main=$(other_window "$notice")
   sleep 0.5
   local requests
-  requests=$(grep -c 'GET /trawl/catalog/sample.xml' "$out/server.log" || true)
-  xdotool type --delay 5 "http://127.0.0.1:$port/trawl/catalog/sample.xml"
+  requests=$(grep -c "GET $catalogue" "$server_log" || true)
+  xdotool type --delay 5 "http://127.0.0.1:$port$catalogue"
   xdotool key Return
-  catalogue_asked() { [ "$(grep -c 'GET /trawl/catalog/sample.xml' "$out/server.log")" -gt "$requests" ]; }
+  catalogue_asked() { [ "$(grep -c "GET $catalogue" "$server_log")" -gt "$requests" ]; }
   wait_for 20 "the catalogue request" catalogue_asked
   sleep 0.5
 }
@@ -138,3 +144,31 @@ done
 rm -f "$build/app"/Big_big-*.jpg
 echo "closing during a mark: $tries tries, $crashes ended other than with exit code 0"
 [ "$crashes" = 0 ] || fail "Trawl did not end cleanly on every close"
+
+# 3. Escape held to cancel a size total. Where the keyboard can be read, the cancel message
+# waits for the real release: opened under the held key, the X server's repeats of it
+# would close the message before it could be read.
+kill "$catalogue_pid"
+wait "$catalogue_pid" 2>/dev/null || true
+"$build/tools/fault-server/trawl-fault-server" --port "$port" --entries 20 --fault-rate 0 \
+  --head-delay-ms 100 --log "$out/fault-server.log" >"$work/fault-server.out" 2>&1 &
+pids+=($!)
+wait_for 10 "the fault server" grep -qs '^listening on ' "$work/fault-server.out"
+xset r on
+start_trawl /trawl/catalog/soak.xml "$out/fault-server.log"
+popup_choose 2 3  # Sizes > All rows: 20 header requests of 100 ms
+sleep 0.3
+xdotool keydown Escape
+for ((t = 0; t < 8; t++)); do  # held for 0.8 s
+  sleep 0.1
+  found_other "$main" && { xdotool keyup Escape; fail "the cancel message opened while Escape was held"; }
+done
+xdotool keyup Escape
+wait_for 10 "the cancel message" found_other "$main"
+sleep 1
+found_other "$main" || fail "the cancel message closed by itself"
+shoot cancel-message-after-held-escape
+xdotool key Return
+close_trawl
+[ "$code" = 0 ] || fail "Trawl ended with exit code $code"
+echo "Escape held to cancel a total: the message opened after the release and stayed"

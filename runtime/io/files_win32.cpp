@@ -10,7 +10,7 @@
 namespace {
 
 // The longest path PathSize looks at.
-constexpr size_t kLongestPath = MAX_PATH;
+constexpr size_t kLongestJudgedPath = MAX_PATH;
 // The most one ReadFile or WriteFile call is asked to move.
 constexpr int64_t kLargestStep = int64_t{1} << 30;
 
@@ -110,7 +110,7 @@ TextView WithoutTrailingSeparators(TextView path) {
 
 int64_t PathSize(TextView path) {
   if (!PathIsUsable(path)) return -1;
-  path = path.substr(0, std::min(path.size(), kLongestPath));
+  path = path.substr(0, std::min(path.size(), kLongestJudgedPath));
   // "C:" and "C:\" name a drive. ("C:name" is a file in that drive's working folder.)
   if (path.size() <= 3 && path.size() >= 2 && path[1] == u':' && (path.size() == 2 || IsSeparator(path[2])))
     return DriveExists(Text(path)) ? -2 : -1;

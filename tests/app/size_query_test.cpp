@@ -8,6 +8,7 @@
 
 #include "app_state.h"
 #include "gadgets.h"
+#include "keyboard.h"
 #include "report_list.h"
 #include "run_fixture.h"
 #include "texts.h"
@@ -172,15 +173,24 @@ TEST_F(SizeTotalTest, EscapeHeldAtTheStartCancelsBeforeAnyRowIsSized) {
                                 FailurePart(R::FailureLead, u"1", u"4"));
 }
 
-TEST_F(SizeTotalTest, ALostEscapeReleaseHoldsTheCancelMessageHalfASecondAtMost) {
+// An Escape that stays down: where the keyboard itself is read (Windows, X11) the cancel
+// message waits for its release, so that it does not open under the held key; where only
+// key events tell, the release may have been lost, and the message waits half a second.
+TEST_F(SizeTotalTest, AHeldEscapeHoldsTheCancelMessageUntilItsReleaseWhereTheKeyboardIsRead) {
   QueryFourSizes();
-  app_.Give([] { KeyDown(UiKey::Escape); });  // never let go
+  app_.Give([] { KeyDown(UiKey::Escape); });
   const auto start = std::chrono::steady_clock::now();
   Command(kMenuSizeOfAll);
-  ASSERT_TRUE(WaitForBoxes(2, 5s));
-  EXPECT_LT(app_.Boxes().back().found - start, 1500ms);
+  if (KeyStateIsPhysical(kKeyEscape)) {
+    EXPECT_FALSE(WaitForBoxes(2, 1500ms)) << "the message opened under the held key";
+    app_.Give([] { KeyUp(UiKey::Escape); });
+    ASSERT_TRUE(WaitForBoxes(2, 5s));
+  } else {
+    ASSERT_TRUE(WaitForBoxes(2, 5s));
+    EXPECT_LT(app_.Boxes().back().found - start, 1500ms);
+    app_.Give([] { KeyUp(UiKey::Escape); });
+  }
   EXPECT_TRUE(app_.WaitUntil([] { return WindowIsDisabled(kMainWindow) == 0; }, 2s));
-  app_.Give([] { KeyUp(UiKey::Escape); });
 }
 
 TEST_F(SizeTotalTest, LengthsThatWouldOverflowTheTotalCountAsUnknown) {

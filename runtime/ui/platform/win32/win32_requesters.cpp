@@ -128,10 +128,11 @@ int64_t PlatformMessageBox(const Text& title, const Text& text, int64_t flags) {
   std::set<WPARAM> pressed;
   std::set<WPARAM>* outer = std::exchange(keysPressedInBox, &pressed);
   HHOOK hook = SetWindowsHookExW(WH_MSGFILTER, IgnoreHeldKeys, nullptr, GetCurrentThreadId());
-  const int64_t answer = MessageBoxW(owner, WideOf(text), WideOf(title), static_cast<UINT>(flags));
+  const int answer = MessageBoxW(owner, WideOf(text), WideOf(title), static_cast<UINT>(flags));
   if (hook) UnhookWindowsHookEx(hook);
   keysPressedInBox = outer;
-  return answer;
+  // A box with OK alone answers OK however it was closed (Escape gives IDCANCEL in Wine).
+  return (flags & MB_TYPEMASK) == MB_OK && answer == IDCANCEL ? IDOK : answer;
 }
 
 Text PlatformChooseFolder(const Text& title, const Text& initialFolder) {
