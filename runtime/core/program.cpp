@@ -14,6 +14,8 @@ namespace {
 
 // An extension longer than this is part of the name, not a type to keep.
 constexpr size_t kLongestKeptExtension = 32;
+// A path leaving less room for the name before its extension cannot be saved to anyway.
+constexpr int64_t kShortestCutName = 16;
 
 bool StartsPair(TextView text, size_t at) {
   return at + 1 < text.size() && text[at] >= 0xD800 && text[at] <= 0xDBFF &&

@@ -30,6 +30,5 @@ int64_t FileNameLength(TextView name);
 // `name` cut at its end so that it fits in a folder entry and `folder` joined with it fits
 // in a path, keeping its extension (the part from its last "."); a name that fits comes
 // back exactly as it is. Never splits a character, and never cuts the part before the
-// extension below kShortestCutName (a path that leaves less room cannot be saved to).
-constexpr int64_t kShortestCutName = 16;
+// extension below 16 units (a path that leaves less room cannot be saved to).
 Text FitFileName(TextView folder, TextView name);

@@ -11,11 +11,11 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "replace_file.h"
+#include "scratch_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -61,25 +61,23 @@ namespace {
 class ReplaceFilePosixTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = fs::temp_directory_path() / ("trawl-replace-" + std::to_string(std::random_device()()));
-    fs::create_directories(folder_);
     std::lock_guard lock(seenLock);
     flushes.clear();
     renames.clear();
   }
-  void TearDown() override { fs::remove_all(folder_); }
-  Text PathText(const std::string& name) const { return TextFromUtf8((folder_ / name).string()); }
+  std::string PathOfName(const std::string& name) const { return scratch_.Path() + "/" + name; }
+  Text PathText(const std::string& name) const { return TextFromUtf8(PathOfName(name)); }
 
-  fs::path folder_;
+  ScratchFolder scratch_;
 };
 
 TEST_F(ReplaceFilePosixTest, TheBytesAreOnTheDiskBeforeTheNameMovesOverTheTarget) {
-  std::ofstream(folder_ / "a.jpg", std::ios::binary) << "old";
+  std::ofstream(PathOfName("a.jpg"), std::ios::binary) << "old";
   const std::vector<uint8_t> bytes(100000, 7);
   ASSERT_TRUE(ReplaceFileWhole(PathText("a.jpg"), bytes.data(), 100000));
   std::lock_guard lock(seenLock);
   ASSERT_EQ(renames.size(), 1u);
-  EXPECT_EQ(renames[0].second, (folder_ / "a.jpg").string());
+  EXPECT_EQ(renames[0].second, PathOfName("a.jpg"));
   ASSERT_EQ(flushes.size(), 1u) << "renamed without flushing";
   EXPECT_EQ(flushes[0].path, renames[0].first) << "flushed another file";
   EXPECT_EQ(flushes[0].size, 100000) << "flushed before every byte was written";
@@ -88,10 +86,10 @@ TEST_F(ReplaceFilePosixTest, TheBytesAreOnTheDiskBeforeTheNameMovesOverTheTarget
 TEST_F(ReplaceFilePosixTest, HiddenFilesLeftByAnEarlierProcessWithTheSameIdAreNoHindrance) {
   // What a process that ended abruptly leaves, named as any process of this id might.
   const std::string id = std::to_string(getpid());
-  for (int n = 0; n < 256; ++n) std::ofstream(folder_ / (".trawl-" + id + "-" + std::to_string(n) + ".part"));
+  for (int n = 0; n < 256; ++n) MakeEmptyFile(PathOfName(".trawl-" + id + "-" + std::to_string(n) + ".part"));
   const uint8_t bytes[] = {0xFF, 0xD8, 0xFF, 0xD9};
   for (int i = 0; i < 8; ++i) EXPECT_TRUE(ReplaceFileWhole(PathText("a.jpg"), bytes, 4)) << i;
-  EXPECT_EQ(fs::file_size(folder_ / "a.jpg"), 4u);
+  EXPECT_EQ(fs::file_size(PathOfName("a.jpg")), 4u);
 }
 
 }  // namespace

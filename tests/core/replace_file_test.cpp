@@ -4,44 +4,31 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
-#include <random>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "read_file.h"
-
-namespace fs = std::filesystem;
+#include "scratch_folder.h"
 
 namespace {
 
 class ReplaceFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() / ("trawl-replace-" + std::to_string(std::random_device()()));
-    fs::create_directories(folder_);
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-  Text PathText(const std::string& name) const {
-    const std::u16string units = (folder_ / name).u16string();
-    return Text(units.begin(), units.end());
-  }
-  std::set<std::string> Names() const {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder_)) names.insert(entry.path().filename().string());
-    return names;
-  }
+  std::string PathOfName(const std::string& name) const { return scratch_.Path() + Separator() + name; }
+  Text PathText(const std::string& name) const { return TextFromUtf8(PathOfName(name)); }
+  std::vector<std::string> Names() const { return NamesIn(scratch_.Path(), false); }
 
-  fs::path folder_;
+  ScratchFolder scratch_;
 };
 
 TEST_F(ReplaceFileTest, APathWithANulIsRefusedAndNothingIsWritten) {
   const uint8_t bytes[] = {1, 2, 3};
   const Text withNul = PathText("sub") + u'\0' + u"/x.jpg";
   EXPECT_FALSE(ReplaceFileWhole(withNul, bytes, 3));
-  EXPECT_TRUE(Names().empty()) << "wrote " << *Names().begin();
-  std::ofstream(folder_ / "sub", std::ios::binary) << "old";
+  EXPECT_TRUE(Names().empty()) << "wrote " << Names().front();
+  std::ofstream(PathOf(PathOfName("sub")), std::ios::binary) << "old";
   std::vector<uint8_t> read;
   EXPECT_FALSE(ReadFileWhole(withNul, 100, read));
   EXPECT_TRUE(ReadFileWhole(PathText("sub"), 100, read));
@@ -59,7 +46,7 @@ TEST_F(ReplaceFileTest, TemporaryNamesAreHiddenBesideTheTargetAndDoNotRepeat) {
   }
   const uint8_t bytes[] = {0xFF, 0xD8, 0xFF, 0xD9};
   ASSERT_TRUE(ReplaceFileWhole(target, bytes, 4));
-  EXPECT_EQ(Names(), std::set<std::string>{"a.jpg"}) << "a temporary was left behind";
+  EXPECT_EQ(Names(), std::vector<std::string>{"a.jpg"}) << "a temporary was left behind";
 }
 
 }  // namespace
