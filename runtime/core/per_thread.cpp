@@ -17,16 +17,32 @@ struct AreaEntry {
   PerThreadRoutine cleanUp;
 };
 
-std::mutex registryMutex;
-std::vector<AreaEntry> registry;  // in registration order
-size_t totalSize = 0;
+struct Registry {
+  std::mutex mutex;
+  std::vector<AreaEntry> entries;  // in registration order
+  size_t totalSize = 0;
+};
+
+// Never destroyed: on Windows the main thread's block is cleaned up as the process ends,
+// after the static objects are gone.
+Registry& TheRegistry() {
+  static Registry* registry = new Registry();
+  return *registry;
+}
 
 std::vector<AreaEntry> EntriesFrom(size_t offset) {
-  std::lock_guard lock(registryMutex);
+  Registry& registry = TheRegistry();
+  std::lock_guard lock(registry.mutex);
   std::vector<AreaEntry> entries;
-  for (const auto& e : registry)
+  for (const auto& e : registry.entries)
     if (static_cast<size_t>(e.offset) >= offset) entries.push_back(e);
   return entries;
+}
+
+size_t TotalSize() {
+  Registry& registry = TheRegistry();
+  std::lock_guard lock(registry.mutex);
+  return registry.totalSize;
 }
 
 // One per thread: owns the thread's block and runs the clean-ups when the thread ends.
@@ -42,11 +58,7 @@ class ThreadBlock {
   // Grows the block to the registered total, initialising the areas that are new to it.
   void Extend() {
     size_t oldSize = size_;
-    size_t newSize;
-    {
-      std::lock_guard lock(registryMutex);
-      newSize = totalSize;
-    }
+    const size_t newSize = TotalSize();
     if (newSize <= oldSize) return;
     auto* grown = static_cast<unsigned char*>(std::realloc(data_, newSize));
     if (!grown) throw std::bad_alloc();
@@ -88,10 +100,11 @@ int64_t PerThreadRegister(size_t size, PerThreadRoutine initialise, PerThreadRou
   if (rounded == 0) rounded = 8;
   int64_t offset;
   {
-    std::lock_guard lock(registryMutex);
-    offset = static_cast<int64_t>(totalSize);
-    totalSize += rounded;
-    if (initialise || cleanUp) registry.push_back({offset, rounded, initialise, cleanUp});
+    Registry& registry = TheRegistry();
+    std::lock_guard lock(registry.mutex);
+    offset = static_cast<int64_t>(registry.totalSize);
+    registry.totalSize += rounded;
+    if (initialise || cleanUp) registry.entries.push_back({offset, rounded, initialise, cleanUp});
   }
   PerThreadGet(offset);  // runs the initialiser on the calling thread's new area
   return offset;

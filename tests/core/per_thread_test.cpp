@@ -4,9 +4,17 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <string>
 #include <thread>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -86,6 +94,38 @@ TEST(PerThread, AreaRegisteredWhileAThreadRunsReachesThatThread) {
   worker.join();
   EXPECT_EQ(seen, 42);
   EXPECT_EQ(cleanedUp<2>, 1);  // the worker's late area, cleaned when it ended
+}
+
+// Straight to the standard error handle: at the end of the process the C library's
+// streams may be gone.
+void SayAtExit(const char* text) {
+#ifdef _WIN32
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_ERROR_HANDLE), text, static_cast<DWORD>(std::strlen(text)), &written, nullptr);
+#else
+  [[maybe_unused]] const auto written = write(2, text, std::strlen(text));
+#endif
+}
+
+template <int Tag>
+void SayCleaned(void*) {
+  static const std::string text = "cleaned " + std::to_string(Tag) + "\n";
+  SayAtExit(text.c_str());
+}
+
+// The main thread's areas are cleaned up when the process ends, which on Windows is after
+// the static objects are gone: the registry must outlive them.
+TEST(PerThread, TheMainThreadsAreasAreCleanedUpWhenTheProcessEnds) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        PerThreadRegister(8, nullptr, SayCleaned<1>);
+        for (int i = 0; i < 64; ++i) PerThreadRegister(8, nullptr, [](void*) {});
+        PerThreadRegister(8, nullptr, SayCleaned<2>);
+        PerThreadRegister(8, nullptr, SayCleaned<3>);
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "cleaned 3\ncleaned 2\ncleaned 1\n");
 }
 
 TEST(PerThread, TypedAreaIsPerThreadAndDestroyed) {
