@@ -8,6 +8,12 @@ Text PathOfFile(TextView path) {
   return Text();
 }
 
+Text FolderPath(TextView folder) {
+  Text path(folder);
+  if (!path.empty() && !IsPathSeparator(path.back())) path += kPathSeparator;
+  return path;
+}
+
 bool PathIsUsable(TextView path) { return !path.empty() && path.find(u'\0') == TextView::npos; }
 
 namespace {

@@ -10,6 +10,8 @@ Text ProgramFilePath();
 // The folder part of `path` with its trailing separator; empty when the path names no
 // folder.
 Text PathOfFile(TextView path);
+// `folder` ending in one separator, ready for a name to follow; empty stays empty.
+Text FolderPath(TextView folder);
 // Whether `c` separates a path's parts: "/", and on Windows "\" as well.
 bool IsPathSeparator(char16_t c);
 // The separator this platform writes between a path's parts: "/", on Windows "\".

@@ -14,6 +14,11 @@
 // true once `size` bytes of `data` stand under `path`.
 bool ReplaceFileWhole(TextView path, const uint8_t* data, int64_t size);
 
+// true when a new file can be made in `folder` now: a hidden file is made there and removed
+// again. Whatever attributes and permission bits say, only this shows what an ACL, a
+// read-only mount or another user's folder allows.
+bool FolderTakesNewFiles(TextView folder);
+
 // A fresh name for the hidden file beside `path`: ".trawl-", 16 random hex digits, ".part".
 // Random, so that a file a crashed process left behind is not met again in a later
 // process with the same id; a name that is taken all the same is given up for another.

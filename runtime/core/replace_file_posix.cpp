@@ -47,3 +47,13 @@ bool ReplaceFileWhole(TextView path, const uint8_t* data, int64_t size) {
   if (!ok) unlink(temporary.c_str());
   return ok;
 }
+
+bool FolderTakesNewFiles(TextView folder) {
+  if (!PathIsUsable(folder)) return false;
+  std::string probe;
+  const int fd = CreateTemporary(FolderPath(folder), probe);
+  if (fd < 0) return false;
+  close(fd);
+  unlink(probe.c_str());
+  return true;
+}

@@ -50,3 +50,13 @@ bool ReplaceFileWhole(TextView path, const uint8_t* data, int64_t size) {
   if (!ok) DeleteFileW(Wide(temporary));
   return ok;
 }
+
+bool FolderTakesNewFiles(TextView folder) {
+  if (!PathIsUsable(folder)) return false;
+  Text probe;
+  HANDLE file =
+      CreateTemporary(FolderPath(folder), FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, probe);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  return true;
+}

@@ -41,9 +41,11 @@ void FileClose(int64_t file);
 // most 260 characters of a path count there.
 int64_t PathSize(TextView path);
 
-// 1 when files can be made in `folder`: it is a folder this process may write into, or it
-// is missing and FolderCreate could make it, because its nearest existing parent is such
-// a folder. 0 for a path through a file, a refused or read-only folder, or an empty path.
+// 1 when files can be made in `folder`: it is a folder in which this process can make a
+// file, or it is missing and FolderCreate could make it, because its nearest existing
+// parent is such a folder. A hidden file made and removed again shows it, whatever
+// attributes and permission bits say. 0 for a path through a file, a folder that refuses
+// new files, or an empty path.
 int FolderWritable(TextView folder);
 // Makes the folder and any missing parents; 1 when it is a folder afterwards.
 int FolderCreate(TextView folder);

@@ -9,6 +9,7 @@
 #include "file_handles.h"
 #include "files.h"
 #include "program.h"
+#include "replace_file.h"
 
 namespace {
 
@@ -107,7 +108,7 @@ int FolderWritable(TextView folder) {
     if (!systemPath) return 0;
     struct stat info {};
     if (::stat(systemPath->c_str(), &info) == 0)
-      return S_ISDIR(info.st_mode) && ::access(systemPath->c_str(), W_OK | X_OK) == 0 ? 1 : 0;
+      return S_ISDIR(info.st_mode) && FolderTakesNewFiles(path) ? 1 : 0;
     // Only a missing step may be made; anything else (a file on the way, no search
     // right) stops FolderCreate as well.
     if (errno != ENOENT) return 0;

@@ -6,6 +6,7 @@
 #include "file_handles.h"
 #include "files.h"
 #include "program.h"
+#include "replace_file.h"
 
 namespace {
 
@@ -132,8 +133,10 @@ int FolderWritable(TextView folder) {
   for (;;) {
     if (!PathIsUsable(path)) return 0;
     const DWORD attributes = GetFileAttributesW(Wide(Text(path)));
+    // The read-only attribute decides nothing: Windows marks customised shell folders
+    // with it, and Program Files has none yet refuses an ordinary user's files.
     if (attributes != INVALID_FILE_ATTRIBUTES)
-      return (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_READONLY) ? 1 : 0;
+      return (attributes & FILE_ATTRIBUTE_DIRECTORY) && FolderTakesNewFiles(path) ? 1 : 0;
     // Only a missing step may be made; anything else stops FolderCreate as well.
     const DWORD error = GetLastError();
     if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return 0;

@@ -11,9 +11,7 @@ int64_t ShowMessageBox(const Text& title, const Text& text, int64_t flags) {
 
 Text ChooseFolder(const Text& title, const Text& initialFolder) {
   if (!PlatformRunning()) return Text();
-  Text chosen = OnUiThread([&] { return PlatformChooseFolder(title, initialFolder); });
-  if (!chosen.empty() && chosen.back() != kPathSeparator) chosen += kPathSeparator;
-  return chosen;
+  return FolderPath(OnUiThread([&] { return PlatformChooseFolder(title, initialFolder); }));
 }
 
 std::pair<Text, Text> UserFolders() { return PlatformUserFolders(); }

@@ -193,11 +193,13 @@ install_suite() {
 # Each suite takes well under a minute; one that runs this long hangs.
 suite_limit=300
 
-# run_suite SUITE EXE XML: runs one suite into its log; exits with the suite's code, or
-# with 124 after saving the backtraces of its threads when it outlives suite_limit.
+# run_suite SUITE EXE XML [ARGUMENT...]: runs one suite with `runner` into its log; exits
+# with the suite's code, or with 124 after saving the backtraces of its threads when it
+# outlives suite_limit.
 run_suite() {
   local suite=$1 exe=$2 xml=$3 pid waited=0
-  (cd "$results" && exec "$wine" "$exe" --gtest_output="xml:$(basename "$xml")") \
+  shift 3
+  (cd "$results" && exec "${runner[@]}" "$exe" --gtest_output="xml:$(basename "$xml")" "$@") \
     >"$results/$suite.log" 2>&1 &
   pid=$!
   while kill -0 "$pid" 2>/dev/null && [ "$waited" -lt "$suite_limit" ]; do
@@ -236,32 +238,26 @@ hung_test() {
   fi
 }
 
-rm -rf "$results"
-mkdir -p "$results"
-passed=0 failed=0 skipped=0 bad_suites=()
-for suite in "${suites[@]}"; do
-  if [ "$suite" = install ]; then
-    install_suite
-    continue
-  fi
-  exe=$build/tests/trawl_${suite}_tests.exe
-  xml=$results/$suite.xml
+# gtest_suite NAME EXE [ARGUMENT...]: runs a GoogleTest suite with `runner` and counts it.
+# It passes only when it exits with 0 and its XML report exists and counts tests and no
+# failure.
+gtest_suite() {
+  local name=$1 exe=$2
+  shift 2
+  local xml=$results/$name.xml start=$SECONDS code=0 tests=0 failures=1 errors=0 skips=0 summary
   if [ ! -f "$exe" ]; then
-    echo "test: $suite: $exe is missing"
-    bad_suites+=("$suite")
-    continue
+    echo "test: $name: $exe is missing"
+    bad_suites+=("$name")
+    return
   fi
-  start=$SECONDS
-  code=0
-  run_suite "$suite" "$exe" "$xml" || code=$?
+  run_suite "$name" "$exe" "$xml" "$@" || code=$?
   if [ "$code" -eq 124 ]; then
-    echo "test: $suite: hung in $(hung_test "$results/$suite.log") after $suite_limit s;" \
-      "the threads' backtraces are in $results/$suite-hang.txt; running it once more"
+    echo "test: $name: hung in $(hung_test "$results/$name.log") after $suite_limit s;" \
+      "the threads' backtraces are in $results/$name-hang.txt; running it once more"
     rm -f "$xml"
     code=0
-    run_suite "$suite" "$exe" "$xml" || code=$?
+    run_suite "$name" "$exe" "$xml" "$@" || code=$?
   fi
-  tests=0 failures=1 errors=0 skips=0
   if [ -f "$xml" ]; then
     summary=$(grep -m1 '<testsuites ' "$xml")
     tests=$(sed -n 's/.* tests="\([0-9]*\)".*/\1/p' <<<"$summary")
@@ -269,17 +265,54 @@ for suite in "${suites[@]}"; do
     errors=$(sed -n 's/.* errors="\([0-9]*\)".*/\1/p' <<<"$summary")
     skips=$(grep -c '<skipped' "$xml" || true)
   fi
-  echo "test: $suite: exit $code, $tests tests, $failures failed, $errors errors, $skips skipped" \
+  echo "test: $name: exit $code, $tests tests, $failures failed, $errors errors, $skips skipped" \
     "($((SECONDS - start)) s)"
   if [ "$code" -ne 0 ] || [ ! -f "$xml" ] || [ "${tests:-0}" -eq 0 ] || [ "$failures" -ne 0 ] ||
     [ "$errors" -ne 0 ]; then
-    bad_suites+=("$suite")
-    grep -E '^\[  FAILED  \]|unhandled exception|Failure$' "$results/$suite.log" | head -n 40 || true
-    [ -f "$xml" ] || tail -n 20 "$results/$suite.log"
+    bad_suites+=("$name")
+    grep -E '^\[  FAILED  \]|unhandled exception|Failure$' "$results/$name.log" | head -n 40 || true
+    [ -f "$xml" ] || tail -n 20 "$results/$name.log"
   fi
   [ "${tests:-0}" -gt 0 ] && passed=$((passed + tests - ${failures:-0} - ${errors:-0} - skips))
   failed=$((failed + ${failures:-0} + ${errors:-0}))
   skipped=$((skipped + skips))
+}
+
+# The io cases that need an ordinary user, run as one: a user of their own with a Wine
+# prefix of its own, and a folder owned by root that this user may read but not write,
+# as an administrator's install leaves the program's folder.
+ordinary_user_suite() {
+  local user=trawl-wine-tester prefix locked
+  prefix=$(ordinary_user_prefix "$user") || {
+    echo "test: io-as-user: no prefix for $user"
+    bad_suites+=(io-as-user)
+    return
+  }
+  locked=$prefix/drive_c/locked
+  mkdir -p "$locked"
+  chown root:root "$locked"
+  chmod 0755 "$locked"
+  local -a command runner
+  ordinary_user_command "$user" "$prefix"
+  runner=("${command[@]}" TRAWL_TEST_UNWRITABLE_FOLDER='C:\locked' "$wine")
+  gtest_suite io-as-user "$build/tests/trawl_io_tests.exe" --gtest_filter='AsAnOrdinaryUser.*'
+  as_ordinary_user "$user" "$prefix" /usr/lib/wine/wineserver -k 2>/dev/null || true
+}
+
+rm -rf "$results"
+mkdir -p "$results"
+chmod 0777 "$results"  # the ordinary user's suite writes its report here
+passed=0 failed=0 skipped=0 bad_suites=()
+runner=("$wine")
+for suite in "${suites[@]}"; do
+  case $suite in
+    install) install_suite ;;
+    io)
+      gtest_suite io "$build/tests/trawl_io_tests.exe" --gtest_filter='-AsAnOrdinaryUser.*'
+      ordinary_user_suite
+      ;;
+    *) gtest_suite "$suite" "$build/tests/trawl_${suite}_tests.exe" ;;
+  esac
 done
 /usr/lib/wine/wineserver -k 2>/dev/null || true
 

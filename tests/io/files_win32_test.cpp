@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -54,6 +55,33 @@ TEST(FilesWin32Test, BothSeparatorsWorkAndTrailingOnesAreIgnored) {
   EXPECT_EQ(PathSize(base + u"/inner//"), -2);
   EXPECT_EQ(PathSize(base + u"\\inner\\fiv*"), -1);  // no wildcard search
   fs::remove_all(folder);
+}
+
+// Windows marks customised shell folders such as Pictures read-only, yet files can be made
+// there; only making one shows it. Judging leaves nothing behind.
+TEST(FilesWin32Test, AFolderMarkedReadOnlyThatTakesFilesIsWritable) {
+  const fs::path folder = fs::temp_directory_path() / "trawl-files-marked";
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  ASSERT_TRUE(SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_EQ(FolderWritable(AsText(folder)), 1);
+  EXPECT_EQ(FolderWritable(AsText(folder / "Trawl" / "")), 1);  // to be made inside it
+  EXPECT_TRUE(fs::is_empty(folder));
+  SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+  fs::remove_all(folder);
+}
+
+// An installed program's folder has no read-only attribute, yet refuses an ordinary
+// user's files. scripts/windows/test.sh runs this as such a user, naming a folder of
+// another owner that this user may read but not write.
+TEST(AsAnOrdinaryUser, AFolderTheUserMayNotWriteIsNotWritable) {
+  const char* given = std::getenv("TRAWL_TEST_UNWRITABLE_FOLDER");
+  if (!given) GTEST_SKIP() << "TRAWL_TEST_UNWRITABLE_FOLDER names no folder";
+  const fs::path folder(given);
+  ASSERT_EQ(PathSize(AsText(folder)), -2) << given;
+  EXPECT_EQ(FolderWritable(AsText(folder)), 0);
+  EXPECT_EQ(FolderWritable(AsText(folder / "Trawl" / "")), 0);
+  EXPECT_EQ(FolderCreate(AsText(folder / "Trawl")), 0);
 }
 
 }  // namespace
