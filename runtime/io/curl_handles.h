@@ -17,3 +17,9 @@ using CurlHandle = std::unique_ptr<CURL, CurlHandleReturn>;
 
 // A reset handle, idle or new; null when libcurl cannot make one.
 CurlHandle CurlHandleTake();
+
+// The TLS options of every request. With Schannel (Windows) a certificate whose revocation
+// state cannot be learnt (no distribution point, as a private CA's; a list out of reach)
+// would fail the handshake: it passes, while a revoked one, an untrusted chain, another
+// host's name and dates out of range still fail. Other TLS libraries ignore the option.
+constexpr long kCurlTlsOptions = CURLSSLOPT_REVOKE_BEST_EFFORT;

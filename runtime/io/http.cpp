@@ -135,6 +135,7 @@ void SetCommonOptions(CURL* curl, const std::string& url, const std::string& use
   curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(stallSeconds.load()));
+  curl_easy_setopt(curl, CURLOPT_SSL_OPTIONS, kCurlTlsOptions);
   std::lock_guard lock(caFileMutex);
   if (!caFile.empty()) curl_easy_setopt(curl, CURLOPT_CAINFO, caFile.c_str());  // libcurl copies it
 }

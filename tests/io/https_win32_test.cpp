@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "curl_handles.h"
 #include "http.h"
 #include "memory.h"
 
@@ -55,6 +56,21 @@ TEST(HttpsTest, OnlyACertificateThatChainsToATrustedRootIsAccepted) {
   } else {
     EXPECT_EQ(FetchToMemory(address), 0);
   }
+}
+
+// Windows' Schannel fails a handshake whose certificate's revocation state cannot be
+// learnt, which Wine's does not model: what can be checked here is that requests ask for a
+// best-effort check from the Schannel the program is built with, and do not switch the
+// check off (a revoked certificate must still fail).
+TEST(HttpsTest, RevocationIsCheckedAsFarAsItCanBeLearnt) {
+  const curl_version_info_data* library = curl_version_info(CURLVERSION_NOW);
+  ASSERT_NE(library->ssl_version, nullptr);
+  EXPECT_NE(std::string(library->ssl_version).find("Schannel"), std::string::npos) << library->ssl_version;
+  EXPECT_NE(kCurlTlsOptions & CURLSSLOPT_REVOKE_BEST_EFFORT, 0);
+  EXPECT_EQ(kCurlTlsOptions & CURLSSLOPT_NO_REVOKE, 0);
+  CurlHandle handle = CurlHandleTake();
+  ASSERT_TRUE(handle);
+  EXPECT_EQ(curl_easy_setopt(handle.get(), CURLOPT_SSL_OPTIONS, kCurlTlsOptions), CURLE_OK);
 }
 
 }  // namespace
