@@ -139,7 +139,7 @@ Text SafeFileName(const Text& name) {
   for (char16_t& c : safe) {
     if (IsRefused(c)) c = u'_';
   }
-  return safe;
+  return NameKeptAsIs(safe);
 }
 
 int JpegMarkers(const uint8_t* data, int64_t size) {

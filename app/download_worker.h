@@ -26,8 +26,9 @@ int64_t DownloadingRow(int64_t entry);
 
 // A file name that stays inside the folder it is joined to: path separators, control
 // characters and characters file systems refuse become "_"; "." and ".." become names of
-// their own. Other names come back unchanged; an empty name stays empty (nothing is saved
-// under it).
+// their own; on Windows device names and trailing dots and blanks are mended as well
+// (NameKeptAsIs). Other names come back unchanged; an empty name stays empty (nothing is
+// saved under it).
 Text SafeFileName(const Text& name);
 
 // 1 when the data start with the JPEG start-of-image marker, 2 when they also end with

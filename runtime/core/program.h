@@ -21,6 +21,13 @@ extern const char16_t kPathSeparator;
 // would read the path only up to it and act on another file). The file layer's one check.
 bool PathIsUsable(TextView path);
 
+// `name` such that this platform keeps it as it is, apart from every other name. On
+// Windows a device name (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, alone or before an
+// extension, in any case) gets a "_" in front, since it would open the device; trailing
+// dots and blanks, which Windows drops, become "_", so that "a." and "a" stay two files.
+// Elsewhere the name comes back unchanged.
+Text NameKeptAsIs(TextView name);
+
 // The most one name in a folder may hold, as this platform counts: 255 bytes of UTF-8 on
 // Linux, 255 UTF-16 units on Windows.
 constexpr int64_t kLongestFileName = 255;

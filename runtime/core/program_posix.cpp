@@ -22,6 +22,8 @@ bool IsPathSeparator(char16_t c) { return c == u'/'; }
 
 const char16_t kPathSeparator = u'/';
 
+Text NameKeptAsIs(TextView name) { return Text(name); }
+
 int64_t FileNameLength(TextView name) { return static_cast<int64_t>(TextToUtf8(name).size()); }
 
 const int64_t kLongestPath = 4095;

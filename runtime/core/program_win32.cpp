@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <algorithm>
+
 #include "program.h"
 
 Text ProgramFilePath() {
@@ -19,6 +21,33 @@ Text ProgramFilePath() {
 bool IsPathSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
 
 const char16_t kPathSeparator = u'\\';
+
+namespace {
+
+bool SameLetters(TextView text, std::u16string_view upper) {
+  auto same = [](char16_t a, char16_t b) { return (a >= u'a' && a <= u'z' ? a - 32 : a) == b; };
+  return text.size() == upper.size() && std::equal(text.begin(), text.end(), upper.begin(), same);
+}
+
+// The part before the first dot, less the blanks Windows drops from it, names a device.
+bool NamesADevice(TextView name) {
+  TextView base = name.substr(0, name.find(u'.'));
+  while (!base.empty() && base.back() == u' ') base.remove_suffix(1);
+  for (std::u16string_view device : {u"CON", u"PRN", u"AUX", u"NUL"})
+    if (SameLetters(base, device)) return true;
+  static constexpr std::u16string_view kPortNumbers = u"123456789\u00b9\u00b2\u00b3";
+  return base.size() == 4 && kPortNumbers.find(base[3]) != TextView::npos &&
+         (SameLetters(base.substr(0, 3), u"COM") || SameLetters(base.substr(0, 3), u"LPT"));
+}
+
+}  // namespace
+
+Text NameKeptAsIs(TextView name) {
+  Text kept(name);
+  if (NamesADevice(kept)) kept.insert(kept.begin(), u'_');
+  for (auto c = kept.rbegin(); c != kept.rend() && (*c == u'.' || *c == u' '); ++c) *c = u'_';
+  return kept;
+}
 
 int64_t FileNameLength(TextView name) { return static_cast<int64_t>(name.size()); }
 

@@ -52,6 +52,27 @@ TEST(SafeFileName, ReplacesControlAndRefusedCharacters) {
   EXPECT_EQ(safe, u"a_b_c_d_e_f_g_h_i_j__k");
 }
 
+// Windows opens a device for CON.jpg and drops trailing dots and blanks, so that "a." would
+// write over "a". Other platforms keep such names.
+TEST(SafeFileName, NamesWindowsWouldReadOtherwiseAreMendedThereOnly) {
+  struct Case {
+    const char16_t *name, *onWindows;
+  } cases[] = {
+      {u"CON", u"_CON"},           {u"con.jpg", u"_con.jpg"},     {u"Nul.tar.gz", u"_Nul.tar.gz"},
+      {u"aux .jpg", u"_aux .jpg"}, {u"COM1.jpg", u"_COM1.jpg"},   {u"lpt9", u"_lpt9"},
+      {u"COM\u00b9.jpg", u"_COM\u00b9.jpg"}, {u"name.", u"name_"},      {u"name. .", u"name___"},
+      {u"NUL.", u"_NUL_"},         {u"CONSOLE.jpg", u"CONSOLE.jpg"}, {u"COM0.jpg", u"COM0.jpg"},
+      {u"COM10", u"COM10"},        {u"my CON.jpg", u"my CON.jpg"},   {u"a.b c", u"a.b c"},
+  };
+#ifdef _WIN32
+  constexpr bool kWindows = true;
+#else
+  constexpr bool kWindows = false;
+#endif
+  for (const Case& c : cases)
+    EXPECT_EQ(SafeFileName(c.name), kWindows ? c.onWindows : c.name) << TextToUtf8(c.name);
+}
+
 TEST(JpegMarkers, TellsPicturesFromOtherDataAndTruncatedPictures) {
   auto markers = [](std::vector<uint8_t> bytes) {
     return JpegMarkers(bytes.data(), static_cast<int64_t>(bytes.size()));
