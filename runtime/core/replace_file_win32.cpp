@@ -31,6 +31,24 @@ HANDLE CreateTemporary(TextView path, DWORD attributes, Text& temporary) {
   return INVALID_HANDLE_VALUE;
 }
 
+// A virus scanner or the search indexer often holds a newly written file for a moment;
+// replacing it then fails as shared or refused. Such a failure is tried again, in short
+// pauses, for about a second before it counts.
+constexpr DWORD kHeldPauseMs = 50;
+constexpr DWORD kLongestHoldMs = 1000;
+
+bool HeldByAnother(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
+}
+
+bool MoveOver(const Text& from, const Text& to) {
+  for (DWORD waited = 0;; waited += kHeldPauseMs) {
+    if (MoveFileExW(Wide(from), Wide(to), MOVEFILE_REPLACE_EXISTING)) return true;
+    if (!HeldByAnother(GetLastError()) || waited >= kLongestHoldMs) return false;
+    Sleep(kHeldPauseMs);
+  }
+}
+
 }  // namespace
 
 bool ReplaceFileWhole(TextView path, const uint8_t* data, int64_t size) {
@@ -46,7 +64,7 @@ bool ReplaceFileWhole(TextView path, const uint8_t* data, int64_t size) {
   if (file == INVALID_HANDLE_VALUE) return false;
   bool ok = WriteAll(file, data, size) && FlushFileBuffers(file);
   ok = CloseHandle(file) && ok;
-  ok = ok && MoveFileExW(Wide(temporary), Wide(target), MOVEFILE_REPLACE_EXISTING);
+  ok = ok && MoveOver(temporary, target);
   if (!ok) DeleteFileW(Wide(temporary));
   return ok;
 }
