@@ -57,10 +57,9 @@ bool DispatchWaiting() {
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     any = true;
-    if (message.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(message.wParam));  // for the program's own loop
-      break;
-    }
+    // The program ends by its own close, never by WM_QUIT: should one come, it ends this
+    // wait and is gone (posted again, every later wait would find it at once and spin).
+    if (message.message == WM_QUIT) break;
     NoteKey(message);
     if (RunShortcut(message)) continue;
     TranslateMessage(&message);
