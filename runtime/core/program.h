@@ -31,8 +31,8 @@ Text NameKeptAsIs(TextView name);
 // The most one name in a folder may hold, as this platform counts: 255 bytes of UTF-8 on
 // Linux, 255 UTF-16 units on Windows.
 constexpr int64_t kLongestFileName = 255;
-// The longest whole path, counted the same way: 4095 bytes on Linux; 259 units on Windows,
-// where a program meets the old path limit unless the machine has long paths enabled.
+// The longest whole path, counted the same way: 4095 bytes on Linux; on Windows 32766
+// units where the machine has long paths switched on, else the old limit of 259.
 extern const int64_t kLongestPath;
 // The length of a name or path as counted there.
 int64_t FileNameLength(TextView name);

@@ -51,4 +51,17 @@ Text NameKeptAsIs(TextView name) {
 
 int64_t FileNameLength(TextView name) { return static_cast<int64_t>(name.size()); }
 
-const int64_t kLongestPath = MAX_PATH - 1;
+namespace {
+
+// The manifest declares the program ready for long paths; whether Windows allows them is
+// the machine's own switch (Windows 10 and later).
+bool LongPathsEnabled() {
+  DWORD value = 0, size = sizeof value;
+  return RegGetValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\FileSystem",
+                      L"LongPathsEnabled", RRF_RT_REG_DWORD, nullptr, &value, &size) == ERROR_SUCCESS &&
+         value == 1;
+}
+
+}  // namespace
+
+const int64_t kLongestPath = LongPathsEnabled() ? 32766 : MAX_PATH - 1;
