@@ -8,14 +8,14 @@
 # run. The HTTPS test talks to a Linux TLS server (https-test-server.py) started here
 # with a fresh self-signed certificate.
 #
-#   scripts/windows/test.sh [BUILD] [suite...]    (suites: core io platform images app install;
-#                                                  default all)
+#   scripts/windows/test.sh [BUILD] [suite...]    (suites: core io platform images app tools
+#                                                  install; default all)
 set -euo pipefail
 source_root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(realpath -m "${1:-$source_root/build-windows}")
 shift $(($# > 0 ? 1 : 0))
 suites=("$@")
-[ ${#suites[@]} -gt 0 ] || suites=(core io platform images app install)
+[ ${#suites[@]} -gt 0 ] || suites=(core io platform images app tools install)
 
 source "$source_root/scripts/windows/wine-prefix.sh"
 results=$build/test-results
