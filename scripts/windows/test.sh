@@ -167,11 +167,12 @@ user_checks() {
     echo "test: install: not root: the run by an ordinary user is left out" | tee -a "$install_log"
     return 0
   fi
+  # Only a user made here is removed again.
   if getent passwd "$user" >/dev/null; then
-    check "the user $user is new (name another with TRAWL_WINDOWS_USER)" false
+    check "the user $user is new (name another with TRAWL_WINDOWS_USER)" false || true
     return 0
   fi
-  useradd -m -s /bin/bash "$user"
+  check "a new user $user" useradd -m -s /bin/bash "$user" || return 0
   made_user=$user
   home=$(getent passwd "$user" | cut -d: -f6)
   check "$user's own Wine prefix" make_wine_prefix "$user" || return 0
