@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string_view>
 
+#include "platform_texts.h"
 #include "program_version.h"
 #include "service_addresses.h"
 
@@ -34,9 +35,7 @@ consteval ClearTable ClearTexts() {
   set(R::ConnectivityFirst, TRAWL_CONNECTIVITY_FIRST);
   set(R::ConnectivitySecond, TRAWL_CONNECTIVITY_SECOND);
   set(R::ConnectivityErrorTitle, u"No connection");
-  set(R::ConnectivityErrorFirst,
-      u"Trawl cannot reach its catalogue service. Please check your network connection "
-      u"and start Trawl again.");
+  set(R::ConnectivityErrorFirst, ConnectivityErrorFirstText());
   set(R::ConnectivityErrorSecond,
       u"Trawl cannot reach the picture servers. Please check your network connection "
       u"and start Trawl again.");

@@ -5,8 +5,8 @@
 # list's popup menu and starts the download with the toolbar's second button. A
 # screenshot of the screen is taken at each step.
 #
-#   scripts/demo-headless.sh [--neutral-home | --installed USER | --windows] [--readme]
-#                            [OUTPUT_FOLDER]
+#   scripts/demo-headless.sh [--neutral-home | --installed USER | --windows |
+#                             --windows-user USER] [--readme] [OUTPUT_FOLDER]
 #
 #   (no option)       build/app/trawl, which saves next to itself (a build's folder takes
 #                     files)
@@ -17,8 +17,12 @@
 #   --installed USER  the installed trawl and trawl-catalogue-server; Trawl runs as USER
 #                     with a login's environment; pictures go to ~USER/Pictures/Trawl/
 #   --windows         the Windows build's trawl.exe (build-windows/app, made by
-#                     scripts/windows/build.sh) under Wine, saving next to itself; the
-#                     catalogue server is the Linux build's
+#                     scripts/windows/build.sh) under Wine, saving next to itself, and
+#                     its trawl-catalogue-server.exe under Wine
+#   --windows-user USER  trawl.exe and trawl-catalogue-server.exe installed in C:\Program
+#                     Files\Trawl of USER's own Wine prefix (~USER/.wine, made and
+#                     installed by the caller, as scripts/windows/test.sh does), both run
+#                     as USER; pictures go to C:\users\USER\Pictures\Trawl\
 #   --readme          afterwards the filled list and the finished run, cut to the window,
 #                     become docs/filled-list.png and docs/finished-run.png (with
 #                     --windows: docs/windows-*.png)
@@ -43,8 +47,10 @@ while [ $# -gt 0 ]; do
     --neutral-home) mode=neutral; shift ;;
     --installed) mode=installed; user=${2:?--installed needs a user name}; shift 2 ;;
     --windows) mode=windows; shift ;;
+    --windows-user) mode=windows-user; user=${2:?--windows-user needs a user name}; shift 2 ;;
     --readme) readme=1; shift ;;
-    -*) echo "usage: $0 [--neutral-home | --installed USER | --windows] [--readme] [OUTPUT_FOLDER]" >&2
+    -*) echo "usage: $0 [--neutral-home | --installed USER | --windows | --windows-user USER]" \
+      "[--readme] [OUTPUT_FOLDER]" >&2
       exit 2 ;;
     *) break ;;
   esac
@@ -56,11 +62,19 @@ if [ "$mode" = installed ]; then
   server_program=$(command -v trawl-catalogue-server) || { echo "$0: trawl is not installed" >&2; exit 1; }
   home=$(getent passwd "$user" | cut -d: -f6)
   [ -n "$home" ] || { echo "$0: no user $user" >&2; exit 1; }
-elif [ "$mode" = windows ]; then
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-  cmake --build "$build" --target trawl-catalogue-server -j "$(nproc)"
+elif [ "$mode" = windows ] || [ "$mode" = windows-user ]; then
   windows_build=$(realpath -m "${TRAWL_WINDOWS_BUILD_DIR:-build-windows}")
-  [ -f "$windows_build/app/trawl.exe" ] || { echo "$0: no $windows_build/app/trawl.exe" >&2; exit 1; }
+  if [ "$mode" = windows ]; then
+    windows_server=$windows_build/tools/catalogue-server/trawl-catalogue-server.exe
+    for f in "$windows_build/app/trawl.exe" "$windows_server"; do
+      [ -f "$f" ] || { echo "$0: no $f" >&2; exit 1; }
+    done
+  else
+    home=$(getent passwd "$user" | cut -d: -f6)
+    [ -n "$home" ] || { echo "$0: no user $user" >&2; exit 1; }
+    installed="$home/.wine/drive_c/Program Files/Trawl"
+    [ -f "$installed/trawl.exe" ] || { echo "$0: no $installed/trawl.exe" >&2; exit 1; }
+  fi
 else
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
   cmake --build "$build" --target trawl-catalogue-server trawl -j "$(nproc)"
@@ -74,16 +88,22 @@ app_alive() { kill -0 "$app_pid" 2>/dev/null || fail "Trawl has ended (see $out/
 
 # 1. The virtual screen. 2. The catalogue server with the sample pictures.
 start_virtual_screen
-start_catalogue_server
-if [ "$mode" = windows ]; then
+if [[ $mode == windows* ]]; then
   # Wine's windows get their frames and the keyboard focus from a window manager.
   openbox >"$work/openbox.log" 2>&1 &
   pids+=($!)
   build_saved=$build build=$windows_build
   source scripts/windows/wine-prefix.sh
   build=$build_saved
-  make_wine_prefix
+  if [ "$mode" = windows ]; then
+    make_wine_prefix
+    server_program=("$wine" "$windows_server")
+  else
+    wine_user_command "$user"
+    server_program=("${as_user[@]}" "$wine" 'C:\Program Files\Trawl\trawl-catalogue-server.exe')
+  fi
 fi
+start_catalogue_server
 
 # Where Trawl runs and saves (`shown` is the folder as Trawl names it).
 case $mode in
@@ -112,6 +132,11 @@ case $mode in
     cp "$windows_build/app/trawl.exe" "$saved/"
     program=("$wine" "$saved/trawl.exe")
     shown='C:\Trawl\'
+    ;;
+  windows-user)
+    program=("${as_user[@]}" "$wine" 'C:\Program Files\Trawl\trawl.exe')
+    saved=$home/.wine/drive_c/users/$user/Pictures/Trawl
+    shown="C:\\users\\$user\\Pictures\\Trawl\\"
     ;;
   installed)
     program=(runuser -u "$user" -- env -i HOME="$home" USER="$user" LOGNAME="$user"
@@ -214,7 +239,17 @@ all_marked() {
     [ "$size" != "${served[$name]}" ] || return 1
   done
 }
-wait_for 300 "the download run" all_marked
+# A run whose pictures were all fetched but not saved has failed: say so before the limit.
+fetched_since=""
+run_finished() {
+  all_marked && return 0
+  [ "$(grep -c '"GET /trawl/pictures/' "$out/server.log")" -ge "${#served[@]}" ] || return 1
+  fetched_since=${fetched_since:-$SECONDS}
+  [ $((SECONDS - fetched_since)) -lt 30 ] ||
+    fail "every picture was fetched, but not every one was saved and marked in $shown"
+  return 1
+}
+wait_for 300 "the download run" run_finished
 sleep 1
 shoot finished
 shoot_window "$work/finished-run.png"
@@ -227,7 +262,7 @@ for name in "${!served[@]}"; do
     echo "not a JPEG picture: $name" >&2
     status=1
   fi
-  if [ "$mode" = installed ] && [ "$(stat -c %U "$file")" != "$user" ]; then
+  if [ -n "$user" ] && [ "$(stat -c %U "$file")" != "$user" ]; then
     echo "not $user's file: $file" >&2
     status=1
   fi

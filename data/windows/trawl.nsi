@@ -1,12 +1,12 @@
-; Trawl's Windows installer: one 64-bit program for all users under Program Files, a
-; Start-menu entry and an entry under Add/Remove Programs. The uninstaller removes what
-; this installed and nothing else: pictures saved into the program's folder stay, and so
-; does the folder then. Made by scripts/windows/package.sh:
+; Trawl's Windows installer: Trawl and its catalogue server, 64-bit, for all users under
+; Program Files, a Start-menu entry for each and an entry under Add/Remove Programs. The
+; uninstaller removes what this installed and nothing else: pictures saved into the
+; program's folder stay, and so does the folder then. Made by scripts/windows/package.sh:
 ;
 ;   makensis -DVERSION=X.Y.Z -DSTAGE=FOLDER -DOUTFILE=SETUP.exe trawl.nsi
 ;
-; STAGE holds trawl.exe, trawl.ico, LICENSE.txt and readme.txt. Silent: setup /S [/D=folder],
-; uninstall.exe /S.
+; STAGE holds trawl.exe, trawl-catalogue-server.exe, trawl.ico, LICENSE.txt and
+; readme.txt. Silent: setup /S [/D=folder], uninstall.exe /S.
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
@@ -20,6 +20,7 @@ ManifestDPIAware true
 !define PUBLISHER "Trawl developers"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Trawl"
 !define SHORTCUT "$SMPROGRAMS\Trawl.lnk"
+!define SERVER_SHORTCUT "$SMPROGRAMS\Trawl catalogue server.lnk"
 
 !include MUI2.nsh
 !include FileFunc.nsh
@@ -79,12 +80,17 @@ FunctionEnd
 Section "Trawl"
   SetOutPath "$INSTDIR"
   File "${STAGE}\trawl.exe"
+  File "${STAGE}\trawl-catalogue-server.exe"
   File "${STAGE}\LICENSE.txt"
   File "${STAGE}\readme.txt"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
   CreateShortcut "${SHORTCUT}" "$INSTDIR\trawl.exe" "" "$INSTDIR\trawl.exe" 0 \
     SW_SHOWNORMAL "" "Download pictures from a catalogue"
+  ; Without arguments the server publishes its sample pictures on 127.0.0.1:8917, where
+  ; Trawl looks for its catalogues; closing its window stops it.
+  CreateShortcut "${SERVER_SHORTCUT}" "$INSTDIR\trawl-catalogue-server.exe" "" \
+    "$INSTDIR\trawl.exe" 0 SW_SHOWNORMAL "" "Serve the sample pictures to Trawl on this computer"
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -103,10 +109,12 @@ SectionEnd
 ; Only the installed files by name: the folder goes only when nothing else is left in it.
 Section "Uninstall"
   Delete /REBOOTOK "$INSTDIR\trawl.exe"
+  Delete /REBOOTOK "$INSTDIR\trawl-catalogue-server.exe"
   Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\readme.txt"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   Delete "${SHORTCUT}"
+  Delete "${SERVER_SHORTCUT}"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd

@@ -61,12 +61,14 @@ start_virtual_screen() {
 }
 
 # start_catalogue_server [ARGS...]: the bundled server on $port, its log in $out; the
-# build's unless `server_program` names another.
+# build's unless `server_program` (a command, an array for one with arguments) names
+# another. A Windows server under Wine may take a while to start.
 start_catalogue_server() {
-  "${server_program:-$build/tools/catalogue-server/trawl-catalogue-server}" --port "$port" "$@" \
-    >"$work/server.out" 2>"$out/server.log" &
+  local program=("$build/tools/catalogue-server/trawl-catalogue-server")
+  [ -z "${server_program+set}" ] || program=("${server_program[@]}")
+  "${program[@]}" --port "$port" "$@" >"$work/server.out" 2>"$out/server.log" &
   pids+=($!)
-  wait_for 10 "the catalogue server (see $out/server.log)" grep -qs '^listening on ' "$work/server.out"
+  wait_for 30 "the catalogue server (see $out/server.log)" grep -qs '^listening on ' "$work/server.out"
 }
 
 visible_windows() { xdotool search --onlyvisible --name '.*' 2>/dev/null || true; }

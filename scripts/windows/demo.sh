@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The headless demo of the Windows build: cross-builds trawl.exe (scripts/windows/build.sh),
-# then runs it under Wine on a virtual screen against the Linux build's catalogue server
-# and drives it with xdotool like a user: start-up notice, query, check all, download.
+# The headless demo of the Windows build: cross-builds trawl.exe and
+# trawl-catalogue-server.exe (scripts/windows/build.sh), then runs both under Wine on a
+# virtual screen and drives Trawl with xdotool like a user: start-up notice, query, check
+# all, download.
 # Exits 0 only when every picture of the sample catalogue was saved and marked;
 # screenshots go to OUTPUT_FOLDER (default build-windows/demo-output).
 #

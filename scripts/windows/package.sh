@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Packs the Windows build BUILD (build-windows by default) into BUILD/package/:
 #   trawl-<version>-setup.exe        the installer (NSIS, data/windows/trawl.nsi)
-#   trawl-<version>-windows-x64.zip  a portable copy: trawl.exe, LICENSE.txt, readme.txt
+#   trawl-<version>-windows-x64.zip  a portable copy: trawl.exe, trawl-catalogue-server.exe,
+#                                    LICENSE.txt, readme.txt
 # <version> is the project version the build was configured with. A build without
-# trawl.exe is made first (scripts/windows/build.sh); an existing one is taken as it is.
+# trawl.exe or trawl-catalogue-server.exe is made first (scripts/windows/build.sh); an
+# existing one is taken as it is.
 #
 #   scripts/windows/package.sh [BUILD]
 set -euo pipefail
@@ -11,7 +13,8 @@ source_root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(realpath -m "${1:-$source_root/build-windows}")
 windows_data=$source_root/data/windows
 
-[ -f "$build/app/trawl.exe" ] || "$source_root/scripts/windows/build.sh" "$build"
+server=$build/tools/catalogue-server/trawl-catalogue-server.exe
+[ -f "$build/app/trawl.exe" ] && [ -f "$server" ] || "$source_root/scripts/windows/build.sh" "$build"
 # makensis comes with the build's tools.
 command -v makensis >/dev/null || "$source_root/scripts/windows/build-deps.sh" "$build"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
@@ -29,6 +32,7 @@ mkdir -p "$stage"
 stamp=$(git -C "$source_root" log -1 --format=%ct 2>/dev/null || date +%s)
 # Shipped without debug information, as the Debian package is.
 SOURCE_DATE_EPOCH=$stamp x86_64-w64-mingw32-strip -o "$stage/trawl.exe" "$build/app/trawl.exe"
+SOURCE_DATE_EPOCH=$stamp x86_64-w64-mingw32-strip -o "$stage/trawl-catalogue-server.exe" "$server"
 cp "$build/app/trawl.ico" "$stage/trawl.ico"
 # Text files with Windows line ends, for any editor there.
 sed 's/$/\r/' "$source_root/LICENSE" >"$stage/LICENSE.txt"
@@ -40,7 +44,7 @@ zip=$out/trawl-$version-windows-x64.zip
 rm -f "$setup" "$zip"
 makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DOUTFILE="$setup" "$windows_data/trawl.nsi"
 
-python3 - "$zip" "$stage" trawl.exe LICENSE.txt readme.txt <<'EOF'
+python3 - "$zip" "$stage" trawl.exe trawl-catalogue-server.exe LICENSE.txt readme.txt <<'EOF'
 import os, sys, time, zipfile
 archive, stage, names = sys.argv[1], sys.argv[2], sys.argv[3:]
 with zipfile.ZipFile(archive, "w", zipfile.ZIP_DEFLATED, compresslevel=9) as z:

@@ -2,15 +2,13 @@
 
 #include <httplib.h>
 
-#include <signal.h>
-#include <sys/socket.h>
-
 #include <atomic>
 #include <chrono>
 #include <mutex>
 #include <thread>
 
 #include "catalogue_routes.h"
+#include "server_platform.h"
 
 namespace catalogue {
 namespace {
@@ -64,13 +62,10 @@ struct CatalogueServer::State {
 
   void InstallHandlers() {
     http.set_keep_alive_timeout(kKeepAliveSeconds);
-    // The library's default adds SO_REUSEPORT, with which a second server binds an
-    // occupied port and the kernel splits the connections between the two. Plain
-    // SO_REUSEADDR still allows a quick restart but makes an occupied port an error.
-    http.set_socket_options([](socket_t sock) {
-      int yes = 1;
-      ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    });
+    // Instead of the library's default, with which a second server may bind an
+    // occupied port.
+    http.set_socket_options(
+        [](socket_t sock) { platform::SetListenOptions(static_cast<std::uintptr_t>(sock)); });
     http.set_pre_routing_handler(
         [this](const httplib::Request& request, httplib::Response& response) {
           HttpAnswer answer = routes.Answer(request.method, request.path, BaseUrlFor(request));
@@ -96,11 +91,8 @@ CatalogueServer::CatalogueServer(std::shared_ptr<const PictureSet> pictures, Log
 CatalogueServer::~CatalogueServer() { Stop(); }
 
 bool CatalogueServer::Start(const std::string& address, int port, std::string& error) {
-  // A client that goes away mid-answer must not end the process through SIGPIPE.
-  struct sigaction current {};
-  if (::sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
-    ::signal(SIGPIPE, SIG_IGN);
-  }
+  // A client that goes away mid-answer must not end the process.
+  platform::IgnoreBrokenPipes();
   if (state_->port != 0) {
     error = "the server has been started before";
     return false;

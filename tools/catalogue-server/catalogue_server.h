@@ -27,8 +27,8 @@ class CatalogueServer {
 
   // Binds `address`:`port` (0 = a free port) and serves until Stop. False with a
   // message in `error` when the address cannot be bound (in use, not local, invalid).
-  // A server starts once; returns once the socket accepts connections. Sets SIGPIPE to
-  // be ignored when it has its default action.
+  // A server starts once; returns once the socket accepts connections. On POSIX, sets
+  // SIGPIPE to be ignored when it has its default action.
   bool Start(const std::string& address, int port, std::string& error);
 
   // Stops accepting, finishes the requests under way and waits for the serving threads.

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "sample_pictures.h"
+#include "server_platform.h"
 
 namespace catalogue {
 namespace fs = std::filesystem;
@@ -44,13 +45,11 @@ void AddPicture(PictureSet& set, Picture picture) {
 }
 
 bool IsPictureName(const fs::path& file) {
-  std::string ext = file.extension().string();
+  std::string ext = platform::Utf8Path(file.extension());
   std::transform(ext.begin(), ext.end(), ext.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return ext == ".jpg" || ext == ".jpeg";
 }
-
-bool IsHidden(const fs::path& entry) { return entry.filename().string().starts_with('.'); }
 
 // The visible entries of a folder that pass `wanted`, sorted by name; unreadable
 // entries are passed over.
@@ -59,7 +58,7 @@ std::vector<fs::path> SortedEntries(const fs::path& folder, Wanted wanted) {
   std::vector<fs::path> found;
   std::error_code ec;
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    if (!IsHidden(it->path()) && wanted(*it)) found.push_back(it->path());
+    if (!platform::IsHidden(*it) && wanted(*it)) found.push_back(it->path());
   }
   std::sort(found.begin(), found.end());
   return found;
@@ -77,15 +76,15 @@ void AddFolderAlbum(PictureSet& set, const std::string& title, const std::string
   if (files.empty()) return;
   size_t album = AddAlbum(set, CleanTitle(title));
   for (size_t i = 0; i < files.size(); ++i) {
-    AddPicture(set, {album, i / kPicturesPerSection, prefix + files[i].filename().string(),
-                     files[i], nullptr});
+    std::string path = prefix + platform::Utf8Path(files[i].filename());
+    AddPicture(set, {album, i / kPicturesPerSection, std::move(path), files[i], nullptr});
   }
 }
 
 std::string FolderTitle(const fs::path& folder) {
   std::error_code ec;
   fs::path absolute = fs::weakly_canonical(fs::absolute(folder, ec), ec);
-  std::string name = absolute.filename().string();
+  std::string name = platform::Utf8Path(absolute.filename());
   return name.empty() ? "Pictures" : name;
 }
 
@@ -164,7 +163,7 @@ std::shared_ptr<const PictureSet> MakeSamplePictureSet() {
 std::shared_ptr<const PictureSet> LoadPictureFolder(const fs::path& folder, std::string& error) {
   std::error_code ec;
   if (!fs::is_directory(folder, ec)) {
-    error = "no such folder: " + folder.string();
+    error = "no such folder: " + platform::Utf8Path(folder);
     return nullptr;
   }
   auto set = std::make_shared<PictureSet>();
@@ -174,11 +173,11 @@ std::shared_ptr<const PictureSet> LoadPictureFolder(const fs::path& folder, std:
     return e.is_directory(ec);
   });
   for (const fs::path& sub : subfolders) {
-    std::string name = sub.filename().string();
+    std::string name = platform::Utf8Path(sub.filename());
     AddFolderAlbum(*set, name, name + "/", PicturesIn(sub));
   }
   if (set->pictures.empty()) {
-    error = "no pictures (*.jpg, *.jpeg) in " + folder.string();
+    error = "no pictures (*.jpg, *.jpeg) in " + platform::Utf8Path(folder);
     return nullptr;
   }
   return set;

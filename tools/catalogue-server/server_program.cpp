@@ -3,6 +3,8 @@
 #include <charconv>
 #include <ostream>
 
+#include "server_platform.h"
+
 namespace catalogue {
 namespace {
 
@@ -98,7 +100,7 @@ Addresses:
 Other addresses and numbers answer 404.
 
 The first line on standard output is "listening on http://ADDR:PORT/". Each request
-is logged on one line to standard error. SIGINT or SIGTERM stops the server.
+is logged on one line to standard error. )" + std::string(platform::StopRequestHelp()) + R"(
 Exit codes: 0 stopped cleanly, 1 serving failed, 2 bad usage, missing folder, folder
 without pictures, or address/port that cannot be used.
 )";
@@ -117,8 +119,9 @@ int RunServerProgram(const std::vector<std::string>& args, std::ostream& out, st
     out << ProgramUsage();
     return 0;
   }
-  auto pictures =
-      options.folder.empty() ? MakeSamplePictureSet() : LoadPictureFolder(options.folder, error);
+  auto pictures = options.folder.empty()
+                      ? MakeSamplePictureSet()
+                      : LoadPictureFolder(platform::PathFromUtf8(options.folder), error);
   if (!pictures) return fail(error);
   CatalogueServer server(pictures, [&err](const std::string& line) { err << line << std::endl; });
   if (!server.Start(options.address, options.port, error)) return fail(error);

@@ -1,9 +1,6 @@
 #include "catalogue_checks.h"
 
 #include <expat.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <cstdio>
@@ -92,7 +89,7 @@ std::string SomeJpeg(int width, int height) {
 TempFolder::TempFolder() {
   static std::atomic<int> counter{0};
   path_ = std::filesystem::temp_directory_path() /
-          ("trawl-tools-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+          ("trawl-tools-" + std::to_string(ProcessId()) + "-" + std::to_string(counter++));
   std::filesystem::remove_all(path_);
   std::filesystem::create_directories(path_);
 }
@@ -102,7 +99,7 @@ TempFolder::~TempFolder() {
   std::filesystem::remove_all(path_, ignored);
 }
 
-std::filesystem::path TempFolder::Write(const std::string& relative,
+std::filesystem::path TempFolder::Write(const std::filesystem::path& relative,
                                         const std::string& content) const {
   std::filesystem::path file = path_ / relative;
   std::filesystem::create_directories(file.parent_path());
@@ -115,28 +112,19 @@ std::shared_ptr<const catalogue::PictureSet> Samples() {
   return samples;
 }
 
-std::string RawExchange(int port, const std::string& request, bool endSending) {
-  int sock = ::socket(AF_INET, SOCK_STREAM, 0);
-  timeval guard{10, 0};  // a hung server fails the test instead of stalling it
-  ::setsockopt(sock, SOL_SOCKET, SO_RCVTIMEO, &guard, sizeof guard);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  std::string answer;
-  if (::connect(sock, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-      ::send(sock, request.data(), request.size(), MSG_NOSIGNAL) >= 0) {
-    if (endSending) ::shutdown(sock, SHUT_WR);
-    char buffer[4096];
-    for (ssize_t n; (n = ::recv(sock, buffer, sizeof buffer, 0)) > 0;) answer.append(buffer, n);
-  }
-  ::close(sock);
-  return answer;
-}
-
 int StatusOf(const std::string& answer) {
   int status = 0;
   return std::sscanf(answer.c_str(), "HTTP/1.%*d %d", &status) == 1 ? status : 0;
+}
+
+int Child::AnnouncedPort() {
+  int port = 0;
+  char slash = 0;
+  const std::string line = FirstLine();
+  return std::sscanf(line.c_str(), "listening on http://127.0.0.1:%d%c", &port, &slash) == 2 &&
+                 slash == '/'
+             ? port
+             : 0;
 }
 
 std::vector<std::string> Words(const std::string& text) {

@@ -1,7 +1,8 @@
 #pragma once
 // Helpers for the catalogue server tests: an independent reader of the catalogue format
-// (as Trawl reads it), a JPEG size probe, temporary folders and raw HTTP exchanges with
-// servers the tests start on 127.0.0.1.
+// (as Trawl reads it), a JPEG size probe, temporary folders, raw HTTP exchanges with
+// servers the tests start on 127.0.0.1, and the program run as a child process. What
+// differs by platform is in checks_posix.cpp and checks_win32.cpp.
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -37,7 +38,8 @@ class TempFolder {
   ~TempFolder();
   const std::filesystem::path& Path() const { return path_; }
   // Writes `content` to `relative`, making folders on the way; returns the file's path.
-  std::filesystem::path Write(const std::string& relative, const std::string& content) const;
+  std::filesystem::path Write(const std::filesystem::path& relative,
+                              const std::string& content) const;
 
  private:
   std::filesystem::path path_;
@@ -53,5 +55,38 @@ int StatusOf(const std::string& answer);  // 0 without a status line
 
 // Words of a text split at blanks, for long lists of cases.
 std::vector<std::string> Words(const std::string& text);
+
+int ProcessId();
+
+// The real program (TRAWL_CATALOGUE_SERVER_BINARY) as a child process, its standard
+// output read here and its standard error written to a file. Reading and waiting have
+// guards, so that a silent or hung child fails the test instead of stalling it; a child
+// still running at the end is killed.
+class Child {
+ public:
+  Child(std::vector<std::string> args, const std::filesystem::path& errorFile);
+  ~Child();
+  Child(const Child&) = delete;
+  Child& operator=(const Child&) = delete;
+
+  // The port of the first line, "listening on http://127.0.0.1:PORT/", or 0.
+  int AnnouncedPort();
+  // The exit code; -1 when the child was killed by a signal or did not end in time.
+  int ExitCode();
+  // Asks the program to stop in one of the ways StopRequests names; false when this
+  // system cannot send that request.
+  bool RequestStop(const std::string& how);
+
+ private:
+  // The first line of standard output, without its line end; what came within the guard.
+  std::string FirstLine();
+
+  struct Process;
+  std::unique_ptr<Process> process_;
+};
+
+// The ways a user stops the program: SIGTERM and SIGINT on POSIX; Ctrl+C and Ctrl+Break
+// on Windows.
+std::vector<std::string> StopRequests();
 
 }  // namespace checks

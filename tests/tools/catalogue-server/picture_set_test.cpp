@@ -5,7 +5,6 @@
 #include <set>
 
 #include "catalogue_checks.h"
-#include "catalogue_document.h"
 
 namespace {
 
@@ -68,33 +67,6 @@ TEST(PictureFolder, MissingOrPictureLessFoldersAreRefusedWithAReason) {
   error.clear();
   EXPECT_FALSE(LoadPictureFolder(temp.Path() / "texts", error));
   EXPECT_NE(error.find("no pictures"), std::string::npos);
-}
-
-TEST(PictureFolder, OddNamesStillGiveAWellFormedCatalogueWithDistinctNames) {
-  checks::TempFolder temp;
-  std::string jpeg = checks::SomeJpeg(16, 16);
-  // Bytes that are not UTF-8, a control character and XML's own special characters.
-  const std::string odd = "top/Caf\xE9 \x01<&>\"/one two#?.jpg";
-  temp.Write(odd, jpeg);
-  temp.Write("top/My Boats/a.jpg", jpeg);
-  temp.Write("top/my-boats/a.jpg", jpeg);
-  for (int i = 0; i < 13; ++i) temp.Write("top/Many/" + std::to_string(100 + i) + ".jpg", jpeg);
-  std::string error;
-  auto set = LoadPictureFolder(temp.Path() / "top", error);
-  ASSERT_TRUE(set) << error;
-
-  std::vector<size_t> all(set->pictures.size());
-  for (size_t i = 0; i < all.size(); ++i) all[i] = i;
-  std::string xml = catalogue::CatalogueXml(*set, all, "http://127.0.0.1:1");
-  checks::ReadCatalogue read = checks::Read(xml);
-  ASSERT_TRUE(read.wellFormed) << xml;
-  ASSERT_EQ(read.rows.size(), 16u);
-  EXPECT_EQ(read.rows[0].name, "Caf_ _<&>\"_one%20two%23%3F.jpg");
-  EXPECT_EQ(read.sections, 6) << "13 pictures make three sections, the three others one each";
-  EXPECT_EQ(catalogue::ReadPicture(*set, odd.substr(4)), jpeg);
-  std::set<std::string> slugs;
-  for (const auto& album : set->albums) slugs.insert(album.slug);
-  EXPECT_EQ(slugs.size(), set->albums.size());
 }
 
 TEST(CleanTitle, KeepsUtf8AndReplacesWhatXmlCannotCarry) {
