@@ -7,12 +7,11 @@
 #include <list>
 #include <memory>
 #include <mutex>
-#include <system_error>
-#include <thread>
 
+#include "detached_thread.h"
 #include "thread_exit.h"
 
-// Threads are detached std::threads with the library's default stack size; each
+// Threads are detached ones with the system's default stack size; each
 // shares a small state record with the registry so that the registry can tell when
 // it has ended without owning or joining it.
 namespace {
@@ -78,9 +77,7 @@ int64_t ThreadStart(ThreadRoutine routine, int64_t argument) {
     std::lock_guard lock(registry.mutex);
     ++registry.running;
   }
-  try {
-    std::thread(RunThread, routine, argument, state).detach();
-  } catch (const std::system_error&) {
+  if (!StartDetachedThread([routine, argument, state] { RunThread(routine, argument, state); })) {
     std::lock_guard lock(registry.mutex);
     if (--registry.running == 0) registry.allEnded.notify_all();
     return 0;

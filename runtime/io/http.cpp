@@ -11,12 +11,11 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <system_error>
-#include <thread>
 #include <unordered_map>
 #include <utility>
 
 #include "curl_handles.h"
+#include "detached_thread.h"
 #include "memory.h"
 
 namespace {
@@ -232,9 +231,7 @@ int64_t StartAsync(TextView url, int flags, TextView userAgent, int64_t maxBytes
     std::lock_guard lock(registryMutex);
     registry.emplace(handle, transfer);
   }
-  try {
-    std::thread([transfer] { Perform(*transfer); }).detach();
-  } catch (const std::system_error&) {
+  if (!StartDetachedThread([transfer] { Perform(*transfer); })) {
     Unregister(handle);
     return 0;
   }

@@ -8,10 +8,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <system_error>
-#include <thread>
 #include <vector>
 
+#include "detached_thread.h"
 #include "object_table.h"
 #include "sockets.h"
 
@@ -81,17 +80,14 @@ struct Resolution {
 
 std::shared_ptr<Resolution> Resolve(const Endpoint& endpoint, Clock::time_point deadline) {
   auto resolution = std::make_shared<Resolution>();
-  try {
-    std::thread([resolution, endpoint] {
-      std::vector<SocketAddress> result = SocketResolve(endpoint.host, endpoint.port);
-      std::lock_guard lock(resolution->mutex);
-      resolution->result = std::move(result);
-      resolution->finished = true;
-      resolution->done.notify_all();
-    }).detach();
-  } catch (const std::system_error&) {
-    return nullptr;
-  }
+  const bool started = StartDetachedThread([resolution, endpoint] {
+    std::vector<SocketAddress> result = SocketResolve(endpoint.host, endpoint.port);
+    std::lock_guard lock(resolution->mutex);
+    resolution->result = std::move(result);
+    resolution->finished = true;
+    resolution->done.notify_all();
+  });
+  if (!started) return nullptr;
   std::unique_lock lock(resolution->mutex);
   if (!resolution->done.wait_until(lock, deadline, [&] { return resolution->finished; }))
     return nullptr;

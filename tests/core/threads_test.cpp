@@ -7,6 +7,8 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -106,6 +108,36 @@ TEST(Threads, WaitAllIsBoundedAndCoversPerThreadCleanUps) {
   EXPECT_EQ(ThreadWaitAll(5000), 1);
   EXPECT_TRUE(areaCleaned);
   EXPECT_EQ(ThreadWaitAll(0), 1);
+}
+
+std::atomic<int64_t> summed{0};
+int32_t AddArgument(int64_t argument) {
+  summed += argument;
+  return 0;
+}
+
+// Threads that end as soon as they start, many of them, while other threads keep the
+// processor busy: each must run once with its own argument, and none may break the next
+// one's start (detached threads on Windows once did, under load).
+TEST(Threads, ManyShortThreadsUnderLoadEachRunOnceWithTheirArgument) {
+  ThreadServiceInit();
+  std::atomic<bool> busy{true};
+  std::vector<std::thread> load;
+  for (int i = 0; i < 2; ++i)
+    load.emplace_back([&busy] {
+      while (busy) {
+      }
+    });
+  summed = 0;
+  constexpr int64_t kThreads = 1000;
+  int64_t started = 0;
+  for (int64_t i = 1; i <= kThreads; ++i) started += ThreadStart(AddArgument, i) > 0 ? 1 : 0;
+  const bool ended = ThreadWaitAll(20000) == 1;
+  busy = false;
+  for (std::thread& t : load) t.join();
+  EXPECT_EQ(started, kThreads);
+  EXPECT_TRUE(ended);
+  EXPECT_EQ(summed, kThreads * (kThreads + 1) / 2);
 }
 
 TEST(Threads, SleepWaitsAtLeastTheTimeAsked) {
