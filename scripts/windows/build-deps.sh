@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Windows cross toolchain and tools, then cross-builds the libraries Trawl
 # links on Windows from Debian's own source packages (nothing is vendored):
-#   curl (Schannel, HTTP only), expat, libjpeg-turbo (nasm SIMD), all static;
+#   nghttp2 (HTTP/2), curl (Schannel, HTTP only), expat, libjpeg-turbo (nasm SIMD), all
+#   static;
 #   GoogleTest from /usr/src/googletest and the cpp-httplib header for the test suites.
 # The result goes to BUILD/deps/root (BUILD defaults to build-windows), one stamp per
 # library holding the version it was built from: a run that finds every offered version
@@ -106,10 +107,12 @@ stamps=$root/.stamps
 built_version() { cat "$stamps/$1" 2>/dev/null || true; }
 
 declare -A want
-for p in curl expat libjpeg-turbo cpp-httplib; do
+for p in nghttp2 curl expat libjpeg-turbo cpp-httplib; do
   want[$p]=$(offered_version "$p")
   [ -n "${want[$p]}" ] || { say "apt offers no source of $p"; exit 1; }
 done
+# curl is built against nghttp2: a new nghttp2 makes a new curl.
+want[curl]="${want[curl]} with nghttp2 ${want[nghttp2]}"
 want[googletest]=$(dpkg-query -W -f='${Version}' googletest)
 want[toolchain]=$(dpkg-query -W -f='${Version}' g++-mingw-w64-x86-64-posix)
 
@@ -118,7 +121,7 @@ if [ "$(built_version toolchain)" != "${want[toolchain]}" ]; then
   rm -rf "$root"
 fi
 todo=()
-for p in curl expat libjpeg-turbo googletest cpp-httplib; do
+for p in nghttp2 curl expat libjpeg-turbo googletest cpp-httplib; do  # in dependency order
   [ "$(built_version "$p")" = "${want[$p]}" ] || todo+=("$p")
 done
 if [ ${#todo[@]} -eq 0 ]; then
@@ -159,13 +162,24 @@ cmake_build() {
   } >"$log" 2>&1 || { tail -n 40 "$log" >&2; say "$name failed, see $log"; return 1; }
 }
 
+build_nghttp2() {
+  local src
+  src=$(fetch_source nghttp2)
+  # With both clocks found its time source calls a function it then leaves out: the
+  # system's tick count is the clock on Windows.
+  cmake_build nghttp2 "$src" -DENABLE_LIB_ONLY=ON -DENABLE_STATIC_LIB=ON -DENABLE_SHARED_LIB=OFF \
+    -DENABLE_DOC=OFF -DENABLE_EXAMPLES=OFF -DENABLE_FAILMALLOC=OFF -DWITH_LIBXML2=OFF \
+    -DWITH_JEMALLOC=OFF -DHAVE_CLOCK_GETTIME=OFF
+}
+
 build_curl() {
   local src
   src=$(fetch_source curl)
   # PICKY_COMPILER only adds warning flags, each probed with a compile of its own.
   cmake_build curl "$src" -DPICKY_COMPILER=OFF -DBUILD_CURL_EXE=OFF -DBUILD_TESTING=OFF -DENABLE_MANUAL=OFF \
     -DCURL_USE_SCHANNEL=ON -DCURL_USE_OPENSSL=OFF -DHTTP_ONLY=ON -DCURL_DISABLE_LDAP=ON \
-    -DUSE_NGHTTP2=OFF -DCURL_ZLIB=OFF -DCURL_BROTLI=OFF -DCURL_ZSTD=OFF -DUSE_LIBIDN2=OFF \
+    -DUSE_NGHTTP2=ON -DNGHTTP2_INCLUDE_DIR="$root/include" -DNGHTTP2_LIBRARY="$root/lib/libnghttp2.a" \
+    -DCMAKE_C_FLAGS=-DNGHTTP2_STATICLIB -DCURL_ZLIB=OFF -DCURL_BROTLI=OFF -DCURL_ZSTD=OFF -DUSE_LIBIDN2=OFF \
     -DCURL_USE_LIBSSH2=OFF -DCURL_USE_LIBPSL=OFF -DENABLE_UNIX_SOCKETS=OFF \
     -DCURL_CA_BUNDLE=none -DCURL_CA_PATH=none
 }
