@@ -85,6 +85,7 @@ Text WindowTextOf(HWND window) {
 HINSTANCE ProgramInstance() { return GetModuleHandleW(nullptr); }
 
 HFONT ControlFont() {
+  // Made once and never deleted: a control may use it until the process ends.
   static HFONT font = [] {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
