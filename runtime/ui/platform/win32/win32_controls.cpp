@@ -205,12 +205,9 @@ void PlatformSetGeometry(int64_t handle, const PlatformRect& rect) {
   MoveWindow(window, static_cast<int>(rect.x), static_cast<int>(rect.y),
              static_cast<int>(std::max<int64_t>(rect.width, 0)),
              static_cast<int>(std::max<int64_t>(rect.height, 0)), FALSE);
-  // Repainted without erasing; a push button also erases its old look.
-  wchar_t kind[16] = {};
-  GetClassNameW(window, kind, 16);
-  bool pushButton = lstrcmpiW(kind, L"Button") == 0 &&
-                    (GetWindowLongPtrW(window, GWL_STYLE) & BS_TYPEMASK) <= BS_DEFPUSHBUTTON;
-  InvalidateRect(window, nullptr, pushButton ? TRUE : FALSE);
+  // Moved without drawing, so drawn whole now: its frame and its children too (a list's
+  // header), which an invalidated inside alone would leave at the old size.
+  RedrawWindow(window, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void PlatformSetEnabled(int64_t handle, bool enabled) {
