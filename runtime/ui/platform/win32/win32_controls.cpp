@@ -135,6 +135,10 @@ void ForwardChildMessages(HWND container) {
   // Tab and the first focus reach the gadgets moved into it.
   SetWindowLongPtrW(container, GWL_EXSTYLE,
                     GetWindowLongPtrW(container, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
+  // Its own repaints leave them alone: erased over, a gadget would stay blank until its
+  // own repaint, which waits behind every other message (a run's worker calls).
+  SetWindowLongPtrW(container, GWL_STYLE,
+                    GetWindowLongPtrW(container, GWL_STYLE) | WS_CLIPCHILDREN);
 }
 
 void RaiseGadgetEvent(HWND gadget, int64_t type) {

@@ -1,5 +1,6 @@
 // Calls on any control, seen on the screen: controls moved as their window changes are
-// drawn whole at their new place and size.
+// drawn whole at their new place and size, and a toolbar's repaint leaves the gadgets moved
+// into it as they are.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -76,6 +77,31 @@ TEST_F(ControlsTest, ControlsFollowingAMaximisedWindowAreDrawnWholeAtTheirNewSiz
               static_cast<std::ptrdiff_t>(grown.size()))
         << "gadget " << c.gadget << " is not drawn where it grew: " << std::hex << grown.front();
   }
+}
+
+// The toolbar is repainted first (the application asks for it on every change of the
+// controls' state); the field's own repaint waits behind every other message, during a run
+// behind the worker's calls. Meanwhile the disabled field keeps showing the folder, greyed.
+TEST_F(ControlsTest, ADisabledFieldInAToolbarKeepsShowingItsTextWhileTheToolbarRepaints) {
+  ToolbarCreate(kBar, WindowGetHandle(kTestWindow), 0);
+  ToolbarAddStockButton(1, 0, 0, u"");
+  const int64_t toolbar = ToolbarGetHandle(kBar);
+  GadgetCreateTextField(kField, kFieldX, 3, kFieldWidth, 18, u"C:\\Trawl\\", kTextFieldReadOnly);
+  GadgetSetParentHandle(kField, toolbar);
+  GadgetSetDisabled(kField, 1);
+  PumpFor(100);
+  const HWND field = HwndOf(GadgetGetHandle(kField));
+  RECT all{};
+  GetClientRect(field, &all);
+  const auto grey = static_cast<COLORREF>(GetSysColor(COLOR_GRAYTEXT));
+  ASSERT_TRUE(Canvas(field).AnyIn(all, grey)) << "the disabled field was never drawn greyed";
+
+  ToolbarInvalidate(kBar);
+  RedrawWindow(HwndOf(toolbar), nullptr, nullptr, RDW_UPDATENOW | RDW_NOCHILDREN);
+  EXPECT_TRUE(Canvas(field).AnyIn(all, grey)) << "the toolbar's repaint wiped the field";
+  PumpFor(100);
+  EXPECT_TRUE(Canvas(field).AnyIn(all, grey));
+  EXPECT_EQ(GadgetGetText(kField), u"C:\\Trawl\\");
 }
 
 }  // namespace
