@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "app_state.h"
+#include "handle_win32.h"
 #include "run_fixture.h"
 
 namespace run_test {
@@ -16,12 +17,13 @@ TEST_F(SaveFailureTest, AFileHeldOpenElsewhereIsLeftAlone) {
   const std::string good = SaveWholeOnce();
   ASSERT_FALSE(good.empty());
   const Text path = TextFromUtf8(folder_ + "Run_whole.jpg");
-  HANDLE held = CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), GENERIC_READ,
-                            FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  KernelHandle held(CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), GENERIC_READ,
+                                FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+  ASSERT_TRUE(held);
   Command(kMenuDownload);
   const bool ended = WaitForRunEnd();
-  CloseHandle(held);
+  held.Reset();
   ASSERT_TRUE(ended);
   ExpectFailedAndLeftAlone(good);
 }

@@ -5,6 +5,7 @@
 # built.
 set(platform_text_sources
   ${CMAKE_CURRENT_LIST_DIR}/win32_font.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/win32_resources.cpp
   ${CMAKE_CURRENT_LIST_DIR}/win32_text_render.cpp)
 set(platform_text_libraries gdi32 user32)
 

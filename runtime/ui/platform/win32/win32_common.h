@@ -60,7 +60,7 @@ HWND ControlOf(int64_t handle);
 // `result` set when the message was a child's and is done with.
 bool RouteControlMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 // Makes a container that is not a toolkit window (a panel, the toolbar, the status bar)
-// pass its children's messages on through RouteControlMessage.
+// pass its children's messages on through RouteControlMessage, and paint around them.
 void ForwardChildMessages(HWND container);
 
 // Raises a gadget event (13100) for a registered gadget on the UI thread.

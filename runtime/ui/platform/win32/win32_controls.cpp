@@ -85,6 +85,7 @@ Text WindowTextOf(HWND window) {
 HINSTANCE ProgramInstance() { return GetModuleHandleW(nullptr); }
 
 HFONT ControlFont() {
+  // Made once and never deleted: a control may use it until the process ends.
   static HFONT font = [] {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
@@ -134,6 +135,10 @@ void ForwardChildMessages(HWND container) {
   // Tab and the first focus reach the gadgets moved into it.
   SetWindowLongPtrW(container, GWL_EXSTYLE,
                     GetWindowLongPtrW(container, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
+  // Its own repaints leave them alone: erased over, a gadget would stay blank until its
+  // own repaint, which waits behind every other message (a run's worker calls).
+  SetWindowLongPtrW(container, GWL_STYLE,
+                    GetWindowLongPtrW(container, GWL_STYLE) | WS_CLIPCHILDREN);
 }
 
 void RaiseGadgetEvent(HWND gadget, int64_t type) {
@@ -204,12 +209,9 @@ void PlatformSetGeometry(int64_t handle, const PlatformRect& rect) {
   MoveWindow(window, static_cast<int>(rect.x), static_cast<int>(rect.y),
              static_cast<int>(std::max<int64_t>(rect.width, 0)),
              static_cast<int>(std::max<int64_t>(rect.height, 0)), FALSE);
-  // Repainted without erasing; a push button also erases its old look.
-  wchar_t kind[16] = {};
-  GetClassNameW(window, kind, 16);
-  bool pushButton = lstrcmpiW(kind, L"Button") == 0 &&
-                    (GetWindowLongPtrW(window, GWL_STYLE) & BS_TYPEMASK) <= BS_DEFPUSHBUTTON;
-  InvalidateRect(window, nullptr, pushButton ? TRUE : FALSE);
+  // Moved without drawing, so drawn whole now: its frame and its children too (a list's
+  // header), which an invalidated inside alone would leave at the old size.
+  RedrawWindow(window, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void PlatformSetEnabled(int64_t handle, bool enabled) {

@@ -3,16 +3,16 @@
 
 #include "win32_common.h"
 #include "win32_requesters.h"
+#include "win32_resources.h"
 
 namespace {
 
 Text KnownFolder(REFKNOWNFOLDERID id) {
-  PWSTR path = nullptr;
-  Text folder;
-  if (SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, &path)) && path)
-    folder = AsFolder(TextOf(path, wcslen(path)));
-  CoTaskMemFree(path);
-  return folder;
+  PWSTR given = nullptr;
+  const HRESULT result = SHGetKnownFolderPath(id, 0, nullptr, &given);
+  const TaskMemory<PWSTR> path(given);  // to be freed even when the call failed
+  if (FAILED(result) || !path) return Text();
+  return AsFolder(TextOf(path.Get(), wcslen(path.Get())));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/text_render.h"
+#include "win32_resources.h"
 
 namespace {
 
@@ -40,13 +41,11 @@ std::wstring MapperSansFamily(HDC dc) {
   request.lfCharSet = DEFAULT_CHARSET;
   request.lfOutPrecision = OUT_TT_PRECIS;
   request.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
-  HFONT font = CreateFontIndirectW(&request);
+  const GdiObject<HFONT> font(CreateFontIndirectW(&request));
   if (!font) return {};
-  HGDIOBJ previous = SelectObject(dc, font);
+  const Selection chosen(dc, font.Get());
   wchar_t name[LF_FACESIZE] = {};
-  int length = GetTextFaceW(dc, LF_FACESIZE, name);
-  SelectObject(dc, previous);
-  DeleteObject(font);
+  const int length = GetTextFaceW(dc, LF_FACESIZE, name);
   return length > 0 ? std::wstring(name) : std::wstring();
 }
 
@@ -61,19 +60,16 @@ std::wstring SansFamily(HDC dc) {
 }  // namespace
 
 int64_t PlatformFontScreenDpi() {
-  HDC screen = GetDC(nullptr);
-  if (!screen) return 96;
-  int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
+  const WindowDc screen;
+  const int dpi = screen ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 0;
   return dpi > 0 ? dpi : 96;
 }
 
 bool PlatformFontResolve(const Text& face, Text& resolved) {
-  HDC dc = CreateCompatibleDC(nullptr);
+  const MemoryDc dc(CreateCompatibleDC(nullptr));
   if (!dc) return false;
-  std::wstring family = InstalledFamily(dc, std::wstring(face.begin(), face.end()));
-  if (family.empty()) family = SansFamily(dc);
-  DeleteDC(dc);
+  std::wstring family = InstalledFamily(dc.Get(), std::wstring(face.begin(), face.end()));
+  if (family.empty()) family = SansFamily(dc.Get());
   resolved.assign(family.begin(), family.end());
   return !resolved.empty();
 }

@@ -10,6 +10,7 @@
 #include <unordered_map>
 
 #include "win32_common.h"
+#include "win32_resources.h"
 
 namespace {
 
@@ -162,22 +163,21 @@ void ReportList::AddThirdStateImage() {
   auto images = reinterpret_cast<HIMAGELIST>(Send(LVM_GETIMAGELIST, LVSIL_STATE));
   int width = 0, height = 0;
   if (!images || !ImageList_GetIconSize(images, &width, &height)) return;
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  ReleaseDC(nullptr, screen);
-  HGDIOBJ old = SelectObject(dc, bitmap);
-  RECT all{0, 0, width, height};
-  FillRect(dc, &all, GetSysColorBrush(COLOR_WINDOW));
-  const int box = std::min({13, width, height});
-  RECT rect{(width - box) / 2, (height - box) / 2, 0, 0};
-  rect.right = rect.left + box;
-  rect.bottom = rect.top + box;
-  DrawFrameControl(dc, &rect, DFC_BUTTON, DFCS_BUTTON3STATE | DFCS_CHECKED | DFCS_FLAT);
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  ImageList_Add(images, bitmap, nullptr);
-  DeleteObject(bitmap);
+  const WindowDc screen;
+  const MemoryDc dc(CreateCompatibleDC(screen.Get()));
+  const GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
+  if (!dc || !bitmap) return;
+  {
+    const Selection drawn(dc.Get(), bitmap.Get());
+    RECT all{0, 0, width, height};
+    FillRect(dc.Get(), &all, GetSysColorBrush(COLOR_WINDOW));
+    const int box = std::min({13, width, height});
+    RECT rect{(width - box) / 2, (height - box) / 2, 0, 0};
+    rect.right = rect.left + box;
+    rect.bottom = rect.top + box;
+    DrawFrameControl(dc.Get(), &rect, DFC_BUTTON, DFCS_BUTTON3STATE | DFCS_CHECKED | DFCS_FLAT);
+  }
+  ImageList_Add(images, bitmap.Get(), nullptr);  // copies the picture
 }
 
 // Grid lines take the bottom pixel row of every row; a one pixel wide small image list
@@ -196,11 +196,10 @@ void ReportList::MakeRoomForGridLines() {
   const int wanted = rowHeight() + 1;
   for (int imageHeight = wanted - 1, tries = 0; imageHeight > 0 && tries < 3; ++tries) {
     // The control destroys its image lists with itself (no LVS_SHAREIMAGELISTS).
-    HIMAGELIST spacer = ImageList_Create(1, imageHeight, ILC_COLOR, 0, 1);
+    ImageList spacer(ImageList_Create(1, imageHeight, ILC_COLOR, 0, 1));
     if (!spacer) break;
-    auto previous = reinterpret_cast<HIMAGELIST>(
-        Send(LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(spacer)));
-    if (previous) ImageList_Destroy(previous);
+    const ImageList previous(reinterpret_cast<HIMAGELIST>(
+        Send(LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(spacer.Release()))));
     const int height = rowHeight();
     if (height >= wanted) break;
     imageHeight += wanted - height;
@@ -426,7 +425,7 @@ void ReportList::DrawGridLines(HDC dc) const {
   const int64_t last =
       std::min(count - 1, top + static_cast<int64_t>(Send(LVM_GETCOUNTPERPAGE)) + 1);
   RECT first = ItemRect(top, 0, LVIR_BOUNDS);
-  HGDIOBJ oldPen = SelectObject(dc, GetStockObject(DC_PEN));
+  const Selection pen(dc, GetStockObject(DC_PEN));
   const COLORREF oldColour = SetDCPenColor(dc, GetSysColor(COLOR_BTNFACE));
   int bottom = first.top;
   for (int64_t row = top; row <= last; ++row) {
@@ -443,7 +442,6 @@ void ReportList::DrawGridLines(HDC dc) const {
     LineTo(dc, x - 1, bottom);
   }
   SetDCPenColor(dc, oldColour);
-  SelectObject(dc, oldPen);
 }
 
 }  // namespace

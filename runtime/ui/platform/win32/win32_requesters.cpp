@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "win32_common.h"
+#include "win32_resources.h"
 
 namespace {
 
@@ -127,9 +128,9 @@ int64_t PlatformMessageBox(const Text& title, const Text& text, int64_t flags) {
   ThreadWindowsHeld held;
   std::set<WPARAM> pressed;
   std::set<WPARAM>* outer = std::exchange(keysPressedInBox, &pressed);
-  HHOOK hook = SetWindowsHookExW(WH_MSGFILTER, IgnoreHeldKeys, nullptr, GetCurrentThreadId());
+  MessageHook hook(SetWindowsHookExW(WH_MSGFILTER, IgnoreHeldKeys, nullptr, GetCurrentThreadId()));
   const int answer = MessageBoxW(owner, WideOf(text), WideOf(title), static_cast<UINT>(flags));
-  if (hook) UnhookWindowsHookEx(hook);
+  hook.Reset();
   keysPressedInBox = outer;
   // A box with OK alone answers OK however it was closed (Escape gives IDCANCEL in Wine).
   return (flags & MB_TYPEMASK) == MB_OK && answer == IDCANCEL ? IDOK : answer;
@@ -144,14 +145,12 @@ Text PlatformChooseFolder(const Text& title, const Text& initialFolder) {
   browse.ulFlags = BIF_NEWDIALOGSTYLE | BIF_EDITBOX | BIF_RETURNONLYFSDIRS;
   browse.lpfn = ChooserEvent;
   browse.lParam = reinterpret_cast<LPARAM>(&start);
-  PIDLIST_ABSOLUTE chosen = nullptr;
+  TaskMemory<PIDLIST_ABSOLUTE> chosen;
   {
     ThreadWindowsHeld held;
-    chosen = SHBrowseForFolderW(&browse);
+    chosen.Reset(SHBrowseForFolderW(&browse));
   }
-  if (!chosen) return Text();
   wchar_t path[MAX_PATH] = {};
-  const bool named = SHGetPathFromIDListW(chosen, path);
-  CoTaskMemFree(chosen);
-  return named ? AsFolder(TextOf(path, wcsnlen(path, MAX_PATH))) : Text();
+  if (!chosen || !SHGetPathFromIDListW(chosen.Get(), path)) return Text();
+  return AsFolder(TextOf(path, wcsnlen(path, MAX_PATH)));
 }

@@ -7,6 +7,7 @@
 
 #include "platform/rotated_cell.h"
 #include "win32_font.h"
+#include "win32_resources.h"
 
 namespace {
 
@@ -25,87 +26,70 @@ int LengthOf(const Text& text) {
 }  // namespace
 
 struct TextRenderer::Impl {
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ firstFont = dc ? GetCurrentObject(dc, OBJ_FONT) : nullptr;
-  HGDIOBJ firstBitmap = dc ? GetCurrentObject(dc, OBJ_BITMAP) : nullptr;
+  MemoryDc dc{CreateCompatibleDC(nullptr)};
   LOGFONTW font{};
-  HFONT upright = nullptr;  // measures
-  HFONT turned = nullptr;   // renders at turnedTenths (not 0: the upright font does)
+  GdiObject<HFONT> upright;  // measures
+  GdiObject<HFONT> turned;   // renders at turnedTenths (not 0: the upright font does)
   int turnedTenths = 0;
-  HBITMAP canvas = nullptr;  // 32-bit top-down, white text is drawn on black here
+  GdiObject<HBITMAP> canvas;  // 32-bit top-down, white text is drawn on black here
   uint32_t* canvasBits = nullptr;
   int64_t canvasWidth = 0, canvasHeight = 0;
   std::vector<uint8_t> mask;
+  // Last, so that they go first: the context gets its own font and bitmap back before
+  // the fonts and the canvas are deleted.
+  const Selection fontChoice{dc.Get(), static_cast<UINT>(OBJ_FONT)};
+  const Selection canvasChoice{dc.Get(), static_cast<UINT>(OBJ_BITMAP)};
 
   Impl() {
     if (!dc) return;
-    SetGraphicsMode(dc, GM_ADVANCED);  // escapement and orientation both apply
-    SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
-    SetTextColor(dc, RGB(255, 255, 255));
-    SetBkMode(dc, TRANSPARENT);
-  }
-  ~Impl() {
-    if (dc) {
-      SelectObject(dc, firstFont);
-      SelectObject(dc, firstBitmap);
-      DeleteDC(dc);
-    }
-    DropFonts();
-    if (canvas) DeleteObject(canvas);
-  }
-
-  void DropFonts() {
-    if (turned) DeleteObject(turned);
-    if (upright) DeleteObject(upright);
-    upright = turned = nullptr;
+    SetGraphicsMode(dc.Get(), GM_ADVANCED);  // escapement and orientation both apply
+    SetTextAlign(dc.Get(), TA_LEFT | TA_TOP | TA_NOUPDATECP);
+    SetTextColor(dc.Get(), RGB(255, 255, 255));
+    SetBkMode(dc.Get(), TRANSPARENT);
   }
 
   void Use(const LOGFONTW& description) {
-    if (dc) SelectObject(dc, firstFont);
-    DropFonts();
+    fontChoice.Restore();
+    turned.Reset();
     font = description;
     font.lfEscapement = font.lfOrientation = 0;
-    upright = CreateFontIndirectW(&font);
+    upright.Reset(CreateFontIndirectW(&font));
   }
 
   bool Measure(const Text& text, SIZE& size) {
     if (!dc || !upright || text.empty()) return false;
-    SelectObject(dc, upright);
-    return GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t*>(text.data()), LengthOf(text),
-                                 &size) != 0;
+    fontChoice.Choose(upright.Get());
+    return GetTextExtentPoint32W(dc.Get(), reinterpret_cast<const wchar_t*>(text.data()),
+                                 LengthOf(text), &size) != 0;
   }
 
   // How far the first glyph reaches left of the cell and the last right of it (italics).
   void Overhangs(const Text& text, int64_t& left, int64_t& right) {
     ABC first{}, last{};
     left = right = 0;
-    if (GetCharABCWidthsW(dc, text.front(), text.front(), &first)) left = std::max(0, -first.abcA);
-    if (GetCharABCWidthsW(dc, text.back(), text.back(), &last)) right = std::max(0, -last.abcC);
+    if (GetCharABCWidthsW(dc.Get(), text.front(), text.front(), &first))
+      left = std::max(0, -first.abcA);
+    if (GetCharABCWidthsW(dc.Get(), text.back(), text.back(), &last))
+      right = std::max(0, -last.abcC);
   }
 
   HFONT Turned(int tenths) {
-    if (tenths == 0) return upright;
-    if (turned && turnedTenths == tenths) return turned;
-    if (turned) {
-      SelectObject(dc, upright);
-      DeleteObject(turned);
-    }
+    if (tenths == 0) return upright.Get();
+    if (turned && turnedTenths == tenths) return turned.Get();
+    fontChoice.Restore();  // the old turned font may be selected
     LOGFONTW description = font;
     description.lfEscapement = description.lfOrientation = tenths;
-    turned = CreateFontIndirectW(&description);
+    turned.Reset(CreateFontIndirectW(&description));
     turnedTenths = tenths;
-    return turned;
+    return turned.Get();
   }
 
   // A canvas of at least width x height, black over that part.
   bool Canvas(int64_t width, int64_t height) {
     if (width > canvasWidth || height > canvasHeight) {
-      if (canvas) {
-        SelectObject(dc, firstBitmap);
-        DeleteObject(canvas);
-        canvas = nullptr;
-        canvasWidth = canvasHeight = 0;
-      }
+      canvasChoice.Restore();
+      canvas.Reset();
+      canvasWidth = canvasHeight = 0;
       BITMAPINFO info{};
       info.bmiHeader.biSize = sizeof(info.bmiHeader);
       info.bmiHeader.biWidth = static_cast<LONG>(width);
@@ -114,18 +98,18 @@ struct TextRenderer::Impl {
       info.bmiHeader.biBitCount = 32;
       info.bmiHeader.biCompression = BI_RGB;
       void* bits = nullptr;
-      canvas = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+      canvas.Reset(CreateDIBSection(dc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
       if (!canvas) return false;
       canvasBits = static_cast<uint32_t*>(bits);
       canvasWidth = width;
       canvasHeight = height;
-      SelectObject(dc, canvas);
+      canvasChoice.Choose(canvas.Get());
     }
     for (int64_t y = 0; y < height; ++y)
       std::memset(canvasBits + y * canvasWidth, 0, static_cast<size_t>(width) * 4);
-    HRGN clip = CreateRectRgn(0, 0, static_cast<int>(width), static_cast<int>(height));
-    SelectClipRgn(dc, clip);
-    DeleteObject(clip);
+    const GdiObject<HRGN> clip(
+        CreateRectRgn(0, 0, static_cast<int>(width), static_cast<int>(height)));
+    SelectClipRgn(dc.Get(), clip.Get());  // the context keeps a copy
     return true;
   }
 
@@ -183,8 +167,8 @@ bool TextRenderer::Render(const Text& text, int64_t x, int64_t y, double angle, 
   Impl& impl = *impl_;
   HFONT font = impl.Turned(tenths);
   if (!font || !impl.Canvas(right - left, bottom - top)) return false;
-  SelectObject(impl.dc, font);
-  ExtTextOutW(impl.dc, static_cast<int>(x - left), static_cast<int>(y - top), 0, nullptr,
+  impl.fontChoice.Choose(font);
+  ExtTextOutW(impl.dc.Get(), static_cast<int>(x - left), static_cast<int>(y - top), 0, nullptr,
               reinterpret_cast<const wchar_t*>(text.data()), LengthOf(text), nullptr);
   GdiFlush();  // the pixels are read directly next
   impl.TakeMask(right - left, bottom - top);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "win32_common.h"
+#include "win32_resources.h"
 
 namespace {
 
@@ -62,7 +63,7 @@ struct Toolbar {
   HWND window = nullptr;
   int64_t number = -1;  // the owning window's
   int64_t flags = 0;
-  HIMAGELIST images = nullptr;
+  ImageList images;  // the control does not destroy its image list
   std::map<int64_t, std::unique_ptr<ToolbarButton>> buttons;
 
   int ImageSize() const { return (flags & kToolbarLargeImages) ? 24 : 16; }
@@ -116,17 +117,16 @@ void ForgetToolbar(HWND control) {
   Toolbar& bar = *it->second;
   ForgetWindowSizeFollower(bar.window, control);
   for (const auto& entry : bar.buttons) ForgetVirtualControl(entry.second->Handle());
-  if (bar.images) ImageList_Destroy(bar.images);
   Toolbars().erase(it);
 }
 
 // The placeholder, then the standard pictures.
-HIMAGELIST MakeImages(HWND control, int size, bool large) {
-  HIMAGELIST images = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 32, 8);
-  if (!images) return nullptr;
-  ImageList_AddIcon(images, LoadIconW(nullptr, IDI_APPLICATION));
+ImageList MakeImages(HWND control, int size, bool large) {
+  ImageList images(ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 32, 8));
+  if (!images) return images;
+  ImageList_AddIcon(images.Get(), LoadIconW(nullptr, IDI_APPLICATION));
   SendMessageW(control, TB_SETBITMAPSIZE, 0, MAKELPARAM(size, size));
-  SendMessageW(control, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+  SendMessageW(control, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.Get()));
   SendMessageW(control, TB_LOADIMAGES, large ? IDB_STD_LARGE_COLOR : IDB_STD_SMALL_COLOR,
                reinterpret_cast<LPARAM>(HINST_COMMCTRL));
   return images;
@@ -143,7 +143,8 @@ int AddPicture(HIMAGELIST images, const std::vector<uint32_t>& pixels, int size)
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP colour = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const GdiObject<HBITMAP> colour(
+      CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!colour) return 0;
   memcpy(bits, pixels.data(), static_cast<size_t>(size) * size * 4);
   const int stride = (size + 15) / 16 * 2;  // mask rows are WORD-aligned
@@ -152,10 +153,8 @@ int AddPicture(HIMAGELIST images, const std::vector<uint32_t>& pixels, int size)
     for (int x = 0; x < size; ++x)
       if ((pixels[static_cast<size_t>(y) * size + x] >> 24) == 0)
         maskBits[static_cast<size_t>(y) * stride + x / 8] |= static_cast<BYTE>(0x80 >> (x % 8));
-  HBITMAP mask = CreateBitmap(size, size, 1, 1, maskBits.data());
-  int index = ImageList_Add(images, colour, mask);
-  DeleteObject(colour);
-  if (mask) DeleteObject(mask);
+  const GdiObject<HBITMAP> mask(CreateBitmap(size, size, 1, 1, maskBits.data()));
+  const int index = ImageList_Add(images, colour.Get(), mask.Get());  // copies both
   return index < 0 ? 0 : index;
 }
 
@@ -203,7 +202,7 @@ void PlatformToolbarAddButton(int64_t toolbar, int64_t button, int64_t stockImag
     picture = static_cast<int>(stockImage) + 1;
   } else if (stockImage < 0 && width == size && height == size &&
              static_cast<int64_t>(image.size()) >= width * height && bar->images) {
-    picture = AddPicture(bar->images, image, size);
+    picture = AddPicture(bar->images.Get(), image, size);
   }
   const int command = static_cast<int>(button);
   TBBUTTON entry{};

@@ -1,11 +1,13 @@
 // Toolkit windows: one window class per window, a window procedure that offers every
 // message to the window filter and turns what happens to the window into its events.
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "events.h"
 #include "platform/platform.h"
 #include "win32_common.h"
+#include "win32_resources.h"
 
 namespace {
 
@@ -17,9 +19,10 @@ struct ToolkitWindow {
   bool marked = false;  // minimised or maximised, for the restore event
   int64_t minWidth = 0, minHeight = 0, maxWidth = 0, maxHeight = 0;  // inner; 0: none
   HWND focusBeforeDeactivate = nullptr;
-  HACCEL accelerators = nullptr;  // made from the shortcuts after each change
-  std::vector<std::pair<HWND, SizeFollower>> sizeFollowers;
+  AcceleratorTable accelerators{};  // made from the shortcuts after each change
+  std::vector<std::pair<HWND, SizeFollower>> sizeFollowers{};
   int showState = SW_SHOWNORMAL;  // how the next showing shows it
+  bool created = false;  // CreateWindowExW has returned: the toolkit handles its messages
 };
 
 // Classes of destroyed windows, unregistered once their windows are gone for good.
@@ -164,16 +167,28 @@ LRESULT Handle(HWND window, ToolkitWindow& record, UINT message, WPARAM wParam, 
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
+// The window owns its record from its first message to its last, also when its creation
+// fails half way.
+void AdoptRecord(HWND window, LPARAM lParam) {
+  auto& offered = *static_cast<std::unique_ptr<ToolkitWindow>*>(
+      reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
+  SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(offered.release()));
+}
+
+void DropRecord(HWND window, ToolkitWindow* record) {
+  SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+  RetiredClasses().push_back(record->className);
+  delete record;
+}
+
 LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) AdoptRecord(window, lParam);
   ToolkitWindow* record = RecordOf(window);
-  if (!record) return DefWindowProcW(window, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    RetiredClasses().push_back(record->className);
-    if (record->accelerators) DestroyAcceleratorTable(record->accelerators);
-    delete record;
-    return DefWindowProcW(window, message, wParam, lParam);
+  if (record && message == WM_NCDESTROY) {
+    DropRecord(window, record);
+    record = nullptr;
   }
+  if (!record || !record->created) return DefWindowProcW(window, message, wParam, lParam);
   if (message == WM_SIZE) {
     auto followers = record->sizeFollowers;  // a follower may forget itself
     for (auto& [follower, follow] : followers)
@@ -244,7 +259,7 @@ void ForgetWindowSizeFollower(HWND window, HWND follower) {
 
 HACCEL Win32WindowAccelerators(HWND window) {
   ToolkitWindow* record = ToolkitRecordOf(window);
-  return record ? record->accelerators : nullptr;
+  return record ? record->accelerators.Get() : nullptr;
 }
 
 void PlatformWindowSetShortcuts(int64_t handle, const std::vector<PlatformShortcut>& shortcuts) {
@@ -260,10 +275,9 @@ void PlatformWindowSetShortcuts(int64_t handle, const std::vector<PlatformShortc
     entries.push_back({flags, static_cast<WORD>(shortcut.key & 0xFFFF),
                        static_cast<WORD>(shortcut.item & 0xFFFF)});
   }
-  if (record->accelerators) DestroyAcceleratorTable(record->accelerators);
-  record->accelerators =
+  record->accelerators.Reset(
       entries.empty() ? nullptr
-                      : CreateAcceleratorTableW(entries.data(), static_cast<int>(entries.size()));
+                      : CreateAcceleratorTableW(entries.data(), static_cast<int>(entries.size())));
 }
 
 int64_t PlatformWindowCreate(int64_t number, const Text& title, int64_t flags,
@@ -272,15 +286,18 @@ int64_t PlatformWindowCreate(int64_t number, const Text& title, int64_t flags,
   std::wstring name = L"WindowClass_" + std::to_wstring(number);
   if (!RegisterWindowClass(name)) return 0;
   const DWORD exStyle = (flags & kWindowTool) ? WS_EX_TOOLWINDOW : 0;
+  // Taken by the window in WM_NCCREATE; freed here if the window never came to be.
+  auto offered = std::make_unique<ToolkitWindow>(ToolkitWindow{number, hooks, name});
   HWND window =
       CreateWindowExW(exStyle, name.c_str(), WideOf(title), StyleOf(flags), CW_USEDEFAULT,
-                      CW_USEDEFAULT, 100, 100, nullptr, nullptr, ProgramInstance(), nullptr);
-  if (!window) {
+                      CW_USEDEFAULT, 100, 100, nullptr, nullptr, ProgramInstance(), &offered);
+  ToolkitWindow* record = window ? RecordOf(window) : nullptr;
+  if (!record) {
+    if (window) DestroyWindow(window);
     UnregisterClassW(name.c_str(), ProgramInstance());
     return 0;
   }
-  auto* record = new ToolkitWindow{number, hooks, name};
-  SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(record));
+  record->created = true;
   ControlTag tag;
   tag.window = number;
   tag.isWindow = true;

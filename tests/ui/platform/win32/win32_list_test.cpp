@@ -19,39 +19,6 @@ namespace {
 
 constexpr int64_t kList = 30;
 
-// A memory picture to paint into and read pixel by pixel.
-class Canvas {
- public:
-  Canvas(LONG width, LONG height) {
-    HDC screen = GetDC(nullptr);
-    dc = CreateCompatibleDC(screen);
-    bitmap_ = CreateCompatibleBitmap(screen, width, height);
-    ReleaseDC(nullptr, screen);
-    old_ = SelectObject(dc, bitmap_);
-  }
-  ~Canvas() {
-    SelectObject(dc, old_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc);
-  }
-  COLORREF At(LONG x, LONG y) const { return GetPixel(dc, x, y); }
-  std::vector<COLORREF> In(const RECT& r) const {
-    std::vector<COLORREF> pixels;
-    for (LONG y = r.top; y < r.bottom; ++y)
-      for (LONG x = r.left; x < r.right; ++x) pixels.push_back(At(x, y));
-    return pixels;
-  }
-  bool AnyIn(const RECT& r, COLORREF colour) const {
-    std::vector<COLORREF> pixels = In(r);
-    return std::find(pixels.begin(), pixels.end(), colour) != pixels.end();
-  }
-  HDC dc;
-
- private:
-  HBITMAP bitmap_;
-  HGDIOBJ old_;
-};
-
 struct SeenCall {
   int64_t window;
   uint32_t message;
@@ -329,7 +296,7 @@ TEST_F(ListTest, ThirdStateIsShownButTheUserOnlyTicksOrClears) {
   Canvas canvas(width * 3, height);
   std::vector<std::vector<COLORREF>> pictures;
   for (int image = 0; image < 3; ++image) {
-    ImageList_Draw(images, image, canvas.dc, image * width, 0, ILD_NORMAL);
+    ImageList_Draw(images, image, canvas.Dc(), image * width, 0, ILD_NORMAL);
     pictures.push_back(canvas.In({image * width, 0, (image + 1) * width, height}));
   }
   EXPECT_NE(pictures[2], pictures[0]);
@@ -397,7 +364,7 @@ TEST_F(ListTest, CellColoursAndGridLinesArePainted) {
   RECT client{};
   GetClientRect(list_, &client);
   Canvas painted(client.right, client.bottom);
-  Send(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(painted.dc), PRF_CLIENT | PRF_ERASEBKGND);
+  Send(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(painted.Dc()), PRF_CLIENT | PRF_ERASEBKGND);
   const RECT cell = CellRect(1, 1), after = CellRect(1, 2), above = CellRect(0, 1);
   const LONG middle = (cell.top + cell.bottom) / 2;
   EXPECT_EQ(painted.At(cell.right - 4, middle), 0x00FF00u);

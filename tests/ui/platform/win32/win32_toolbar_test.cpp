@@ -42,16 +42,13 @@ uint32_t ImagePixel(HIMAGELIST images, int index, int x, int y) {
   format.bmiHeader.biBitCount = 32;
   format.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP canvas = CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HDC memory = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(memory, canvas);
-  ImageList_Draw(images, index, memory, 0, 0, ILD_NORMAL);
+  const GdiObject<HBITMAP> canvas(
+      CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0));
+  const MemoryDc memory(CreateCompatibleDC(nullptr));
+  const Selection drawn(memory.Get(), canvas.Get());
+  ImageList_Draw(images, index, memory.Get(), 0, 0, ILD_NORMAL);
   GdiFlush();
-  const uint32_t pixel = static_cast<const uint32_t*>(bits)[y * 32 + x];
-  SelectObject(memory, old);
-  DeleteDC(memory);
-  DeleteObject(canvas);
-  return pixel;
+  return static_cast<const uint32_t*>(bits)[y * 32 + x];
 }
 
 TEST_F(ToolbarTest, StockPicturesFollowThePlaceholderAndImageButtonsComeAfterThem) {
