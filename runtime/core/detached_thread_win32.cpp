@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "detached_thread.h"
+#include "handle_win32.h"
 
 namespace {
 
@@ -16,9 +17,8 @@ DWORD WINAPI RunWork(void* parameter) {
 
 bool StartDetachedThread(std::function<void()> work) {
   auto held = std::make_unique<std::function<void()>>(std::move(work));
-  HANDLE thread = CreateThread(nullptr, 0, RunWork, held.get(), 0, nullptr);
+  const KernelHandle thread(CreateThread(nullptr, 0, RunWork, held.get(), 0, nullptr));
   if (!thread) return false;
   held.release();  // the thread owns it now
-  CloseHandle(thread);
   return true;
 }

@@ -2,16 +2,18 @@
 
 #include <algorithm>
 
+#include "handle_win32.h"
 #include "program.h"
 #include "read_file.h"
 
 bool ReadFileWhole(TextView path, int64_t maxBytes, std::vector<uint8_t>& bytes) {
   if (!PathIsUsable(path)) return false;
   const Text name(path);
-  HANDLE file = CreateFileW(reinterpret_cast<const wchar_t*>(name.c_str()), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  const KernelHandle owned(CreateFileW(reinterpret_cast<const wchar_t*>(name.c_str()), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!owned) return false;
+  HANDLE file = owned.Get();
   LARGE_INTEGER size{};
   bool ok = GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size) &&
             size.QuadPart > 0 && size.QuadPart <= maxBytes;
@@ -25,6 +27,5 @@ bool ReadFileWhole(TextView path, int64_t maxBytes, std::vector<uint8_t>& bytes)
       done += got;
     }
   }
-  CloseHandle(file);
   return ok;
 }

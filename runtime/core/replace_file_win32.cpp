@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "handle_win32.h"
 #include "program.h"
 #include "replace_file.h"
 
@@ -21,14 +22,14 @@ bool WriteAll(HANDLE file, const uint8_t* data, int64_t size) {
   return true;
 }
 
-// Creates a new hidden file beside `path` with the given attributes, or fails.
-HANDLE CreateTemporary(TextView path, DWORD attributes, Text& temporary) {
+// Creates a new hidden file beside `path` with the given attributes; holds none on failure.
+KernelHandle CreateTemporary(TextView path, DWORD attributes, Text& temporary) {
   for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
     temporary = TemporaryBeside(path);
-    HANDLE file = CreateFileW(Wide(temporary), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr);
-    if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
+    KernelHandle file(CreateFileW(Wide(temporary), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr));
+    if (file || GetLastError() != ERROR_FILE_EXISTS) return file;
   }
-  return INVALID_HANDLE_VALUE;
+  return KernelHandle();
 }
 
 // A virus scanner or the search indexer often holds a newly written file for a moment;
@@ -60,10 +61,10 @@ bool ReplaceFileWhole(TextView path, const uint8_t* data, int64_t size) {
   if (attributes == INVALID_FILE_ATTRIBUTES) attributes = FILE_ATTRIBUTE_NORMAL;
   attributes &= FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
   Text temporary;
-  HANDLE file = CreateTemporary(path, attributes ? attributes : FILE_ATTRIBUTE_NORMAL, temporary);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  bool ok = WriteAll(file, data, size) && FlushFileBuffers(file);
-  ok = CloseHandle(file) && ok;
+  KernelHandle file = CreateTemporary(path, attributes ? attributes : FILE_ATTRIBUTE_NORMAL, temporary);
+  if (!file) return false;
+  bool ok = WriteAll(file.Get(), data, size) && FlushFileBuffers(file.Get());
+  ok = CloseHandle(file.Release()) && ok;  // a failed close fails the save
   ok = ok && MoveOver(temporary, target);
   if (!ok) DeleteFileW(Wide(temporary));
   return ok;
@@ -72,9 +73,8 @@ bool ReplaceFileWhole(TextView path, const uint8_t* data, int64_t size) {
 bool FolderTakesNewFiles(TextView folder) {
   if (!PathIsUsable(folder)) return false;
   Text probe;
-  HANDLE file =
+  // Closed (and so deleted) on the way out.
+  const KernelHandle file =
       CreateTemporary(FolderPath(folder), FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, probe);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(file);
-  return true;
+  return static_cast<bool>(file);
 }
