@@ -423,7 +423,8 @@ for suite in "${suites[@]}"; do
   case $suite in
     install) install_suite ;;
     io)
-      sleep $((certificates_made + 3 - SECONDS > 0 ? certificates_made + 3 - SECONDS : 0))
+      certificates_young=$((certificates_made + 3 - SECONDS))
+      [ "$certificates_young" -le 0 ] || sleep "$certificates_young"
       gtest_suite io "$build/tests/trawl_io_tests.exe" --gtest_filter='-AsAnOrdinaryUser.*'
       ordinary_user_suite
       ;;
