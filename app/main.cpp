@@ -4,17 +4,13 @@
 // worker might still be using.
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 
+#include "program.h"
 #include "startup.h"
 
 int main(int argc, char** argv) {
   const Text answer = CommandLineAnswer(argc, argv, TextTable::BuiltIn());
-  if (!answer.empty()) {
-    const std::string line = TextToUtf8(answer) + "\n";
-    std::fputs(line.c_str(), stdout);
-    return std::fflush(stdout) == 0 ? 0 : 1;
-  }
+  if (!answer.empty()) return WriteOutputLine(answer) ? 0 : 1;
   const int code = AppMain(argc, argv, TextTable::BuiltIn());
   std::fflush(nullptr);
   std::_Exit(code);

@@ -7,6 +7,11 @@
 
 // The absolute path of the running program's file; empty when it cannot be found.
 Text ProgramFilePath();
+// Writes `line` and a line break to standard output; false when it could not be written.
+// On Windows a window program started from a Command Prompt has no standard output, so
+// the line goes to the console it was started from; output sent to a file or a pipe
+// stays there, as UTF-8.
+bool WriteOutputLine(TextView line);
 // The folder part of `path` with its trailing separator; empty when the path names no
 // folder.
 Text PathOfFile(TextView path);

@@ -1,5 +1,6 @@
 #include <unistd.h>
 
+#include <cstdio>
 #include <string>
 
 #include "program.h"
@@ -16,6 +17,12 @@ Text ProgramFilePath() {
     buffer.resize(buffer.size() * 2);  // the link may have been cut short
   }
   return Text();
+}
+
+bool WriteOutputLine(TextView line) {
+  const std::string bytes = TextToUtf8(line) + "\n";
+  return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() &&
+         std::fflush(stdout) == 0;
 }
 
 bool IsPathSeparator(char16_t c) { return c == u'/'; }

@@ -1,7 +1,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string>
 
+#include "handle_win32.h"
 #include "program.h"
 
 Text ProgramFilePath() {
@@ -16,6 +18,47 @@ Text ProgramFilePath() {
     }
   }
   return Text();
+}
+
+namespace {
+
+// The console this process was started from, when its standard output leads nowhere:
+// Windows gives a window program none. Attaching is refused as "access denied" when the
+// process has a console already (Wine hands a window program its parent's); that one is
+// the console to write to.
+KernelHandle StartingConsole() {
+  if (!AttachConsole(ATTACH_PARENT_PROCESS) && GetLastError() != ERROR_ACCESS_DENIED)
+    return KernelHandle();
+  return KernelHandle(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                  0, nullptr));
+}
+
+bool WriteAll(HANDLE output, const std::string& bytes) {
+  DWORD written = 0;
+  return WriteFile(output, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+         written == bytes.size();
+}
+
+}  // namespace
+
+bool WriteOutputLine(TextView line) {
+  HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+  KernelHandle console;
+  if (output == nullptr || output == INVALID_HANDLE_VALUE) {
+    console = StartingConsole();
+    if (!console) return false;
+    output = console.Get();
+  }
+  DWORD mode = 0;
+  if (GetConsoleMode(output, &mode)) {  // a console shows UTF-16 whatever its code page
+    const Text text = Text(line) + u"\r\n";
+    DWORD written = 0;
+    return WriteConsoleW(output, text.data(), static_cast<DWORD>(text.size()), &written,
+                         nullptr) &&
+           written == text.size();
+  }
+  return WriteAll(output, TextToUtf8(line) + "\r\n");
 }
 
 bool IsPathSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
