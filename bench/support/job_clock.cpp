@@ -1,26 +1,6 @@
 #include "job_clock.h"
 
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include <cstdio>
-#include <fstream>
-
-namespace {
-
-long ResidentKib() {
-  long pages = 0, resident = 0;
-  std::ifstream("/proc/self/statm") >> pages >> resident;
-  return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
-
-long PeakKib() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss;
-}
-
-}  // namespace
 
 JobClock::JobClock()
     : start_(std::chrono::steady_clock::now()), residentKibAtStart_(ResidentKib()) {}

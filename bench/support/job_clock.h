@@ -20,6 +20,10 @@ class JobClock {
   long residentKibAtStart_;
 };
 
+// The memory resident now and the most resident so far, in KiB; per platform.
+long ResidentKib();
+long PeakKib();
+
 // Prints "<program>: <why>" on stderr and returns the failure exit code, for a job whose
 // result is wrong (a wrong result must never pass for a fast one).
 int JobFailed(const char* program, const std::string& why);
