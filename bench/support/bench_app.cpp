@@ -34,7 +34,7 @@ void BenchAppStart() {
   BuildMainWindow();
 }
 
-int64_t BenchAppPrepareRun(const Text& address, const Text& folder, int64_t runRows) {
+void BenchAppStartForRuns(const Text& folder) {
   BenchAppStart();
   ImageRegisterJpeg();
   FontLoad(kMarkFont, T(TextRole::FontFace), kMarkFontPoints, kFontBold);
@@ -42,6 +42,10 @@ int64_t BenchAppPrepareRun(const Text& address, const Text& folder, int64_t runR
   EventBind(kEventEntryFailed, &EntryFailed);
   EventBind(kEventEntryAborted, &RunStopped);
   DownloadFolder = folder;
+}
+
+int64_t BenchAppPrepareRun(const Text& address, const Text& folder, int64_t runRows) {
+  BenchAppStartForRuns(folder);
   FillCatalogue(address);
   const int64_t rows = ListItemCount(kItemList);
   if (runRows == 0) runRows = rows;

@@ -13,9 +13,12 @@ void BenchAppStart();
 
 // BenchAppStart, and what a download run needs besides the window: the JPEG codec, the
 // mark font, the worker's events bound to the run's handlers, and `folder` (with a
-// trailing separator) as the download folder. Then lists the catalogue at `address` and
-// checks its last `runRows` rows (0: every row). The number of rows checked; 0 when the
-// list is empty or shorter than that.
+// trailing separator) as the download folder.
+void BenchAppStartForRuns(const Text& folder);
+
+// BenchAppStartForRuns; then lists the catalogue at `address` and checks its last
+// `runRows` rows (0: every row). The number of rows checked; 0 when the list is empty or
+// shorter than that.
 int64_t BenchAppPrepareRun(const Text& address, const Text& folder, int64_t runRows);
 
 // Starts a download run of the checked rows as the download command does and serves the

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "platform/platform.h"
 #include "qt_common.h"
@@ -112,8 +114,9 @@ class ListModel final : public QAbstractTableModel {
     return at;
   }
 
-  void RowsChanged(int64_t first, int64_t last) {
-    if (rows.RowCount() == 0 || rows.ColumnCount() == 0) return;
+  void TellRowsChanged(int64_t first, int64_t last) {
+    last = std::min(last, published_ - 1);
+    if (first > last || rows.ColumnCount() == 0) return;
     emit dataChanged(index(static_cast<int>(first), 0),
                      index(static_cast<int>(last), static_cast<int>(rows.ColumnCount() - 1)));
   }
@@ -216,6 +219,49 @@ class ListView final : public QTreeView {
     return delegate_->CheckRect(option, cell);
   }
 
+  // Program changes reach Qt in one pass. Selecting rows one call at a time costs Qt a
+  // copy of its whole selection per call, since it keeps a range per call, and a change
+  // notice per row costs the view a pass each: a select-all of 100,000 rows took
+  // minutes. So changed rows and selections are gathered here and handed to Qt, the
+  // selections as merged ranges, before the view next handles an event (paint and input
+  // included) or once the program's turn ends; while the list is not redrawn, when it is
+  // redrawn again. Reads of the selection see the gathered changes.
+  void RowsChanged(int64_t first, int64_t last) {
+    changedFirst_ = std::min(changedFirst_, first);
+    changedLast_ = std::max(changedLast_, last);
+    PostApplying();
+  }
+
+  void Select(int64_t row, bool selected) {
+    GatherSelection(row, selected);
+    PostApplying();
+  }
+
+  void ApplyPending() {
+    applyingPosted_ = false;
+    model_->Publish();
+    HandOverSelection();
+    if (changedLast_ >= 0) model_->TellRowsChanged(changedFirst_, changedLast_);
+    changedFirst_ = INT64_MAX;
+    changedLast_ = -1;
+  }
+
+  // Rows about to go: what was gathered for them goes too.
+  void DropPending() {
+    pendingRows_.clear();
+    pendingRows_.shrink_to_fit();
+    pendingFirst_ = INT64_MAX;
+    pendingLast_ = -1;
+    pendingCurrent_.reset();
+    changedFirst_ = INT64_MAX;
+    changedLast_ = -1;
+  }
+
+  int64_t FocusedRow() const {
+    if (pendingCurrent_) return *pendingCurrent_;
+    return currentIndex().isValid() ? currentIndex().row() : -1;
+  }
+
   // The user toggles a row's checkbox: the window filter may refuse it.
   bool UserToggle(int row) {
     ListCheck before = model_->rows.Check(row);
@@ -236,16 +282,28 @@ class ListView final : public QTreeView {
                 : kFilterDefault;
     if (answer != kFilterDefault) return false;
     model_->rows.SetCheck(row, after);
-    model_->RowsChanged(row, row);
+    RowsChanged(row, row);
     RaiseGadgetEvent(this, kGadgetChange);
     return true;
   }
 
   bool IsSelected(int64_t row) const {
+    if (row >= pendingFirst_ && row <= pendingLast_ && pendingRows_[row] != kUnchanged)
+      return pendingRows_[row] == kSelect;
     return selectionModel()->isRowSelected(static_cast<int>(row), QModelIndex());
   }
 
  protected:
+  // Whatever Qt does next sees the program's changes.
+  bool event(QEvent* event) override {
+    if (updatesEnabled()) ApplyPending();
+    return QTreeView::event(event);
+  }
+  bool viewportEvent(QEvent* event) override {
+    if (updatesEnabled()) ApplyPending();
+    return QTreeView::viewportEvent(event);
+  }
+
   void mousePressEvent(QMouseEvent* event) override {
     // A click on a checkbox toggles it without touching the selection.
     int row = CheckboxRowAt(event->position().toPoint());
@@ -301,14 +359,77 @@ class ListView final : public QTreeView {
   }
 
   void SelectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {
-    if (!selected.isEmpty()) lastSelected_ = selected.indexes().first().row();
+    if (!selected.isEmpty()) lastSelected_ = selected.first().top();
+    if (handingOver_) return;  // the program's change, made earlier
     if (!selected.isEmpty() || !deselected.isEmpty()) RaiseGadgetEvent(this, kGadgetChange);
+  }
+
+  static constexpr int8_t kUnchanged = 0, kSelect = 1, kDeselect = -1;
+
+  void PostApplying() {
+    if (applyingPosted_ || !updatesEnabled()) return;
+    applyingPosted_ = true;
+    QMetaObject::invokeMethod(this, [this] { ApplyPending(); }, Qt::QueuedConnection);
+  }
+
+  void GatherSelection(int64_t row, bool selected) {
+    if (row < 0 || row >= model_->rows.RowCount()) return;
+    if (static_cast<int64_t>(pendingRows_.size()) <= row)
+      pendingRows_.resize(static_cast<size_t>(model_->rows.RowCount()), kUnchanged);
+    const bool focused = FocusedRow() == row;
+    pendingRows_[row] = selected ? kSelect : kDeselect;
+    if (selected && !focused) pendingCurrent_ = row;
+    if (!selected && focused) pendingCurrent_ = -1;
+    pendingFirst_ = std::min(pendingFirst_, row);
+    pendingLast_ = std::max(pendingLast_, row);
+  }
+
+  // Runs of rows that are to be selected or not, one range each, in one call per kind.
+  void HandOverSelection() {
+    if (pendingLast_ < 0 && !pendingCurrent_) return;
+    QItemSelection select, deselect;
+    const int lastColumn = std::max(0, model_->columnCount(QModelIndex()) - 1);
+    for (int64_t row = pendingFirst_; row <= pendingLast_;) {
+      const int8_t wanted = pendingRows_[row];
+      int64_t end = row;
+      while (end < pendingLast_ && pendingRows_[end + 1] == wanted) ++end;
+      if (wanted != kUnchanged)
+        (wanted == kSelect ? select : deselect)
+            .append(QItemSelectionRange(model_->index(static_cast<int>(row), 0),
+                                        model_->index(static_cast<int>(end), lastColumn)));
+      row = end + 1;
+    }
+    const std::optional<int64_t> current = pendingCurrent_;
+    DropPendingSelection();
+    handingOver_ = true;
+    if (!deselect.isEmpty()) selectionModel()->select(deselect, QItemSelectionModel::Deselect);
+    if (!select.isEmpty()) selectionModel()->select(select, QItemSelectionModel::Select);
+    if (current && *current < 0) selectionModel()->clearCurrentIndex();
+    if (current && *current >= 0)
+      selectionModel()->setCurrentIndex(model_->index(static_cast<int>(*current), 0),
+                                        QItemSelectionModel::NoUpdate);
+    handingOver_ = false;
+  }
+
+  void DropPendingSelection() {
+    pendingRows_.clear();
+    pendingFirst_ = INT64_MAX;
+    pendingLast_ = -1;
+    pendingCurrent_.reset();
   }
 
   const int64_t number_;
   const PlatformFilter filter_;
   const bool checkboxes_;
   const bool threeState_;
+  // Gathered program changes (see RowsChanged); made before the children, whose arrival
+  // is an event.
+  std::vector<int8_t> pendingRows_;  // per row up to pendingLast_: kSelect, kDeselect
+  int64_t pendingFirst_ = INT64_MAX, pendingLast_ = -1;
+  std::optional<int64_t> pendingCurrent_;  // the focus mark's row; -1: none
+  int64_t changedFirst_ = INT64_MAX, changedLast_ = -1;
+  bool applyingPosted_ = false;
+  bool handingOver_ = false;
   std::unique_ptr<ListModel> model_;
   ListDelegate* delegate_;
   int checkboxRow_ = -1;
@@ -323,7 +444,7 @@ bool ListModel::setData(const QModelIndex& index, const QVariant&, int role) {
 int64_t ListModel::InsertRow(int64_t position, TextView text) {
   const int64_t at = rows.InsertPosition(position);
   if (!view_->updatesEnabled() && at == rows.RowCount()) return rows.InsertRow(at, text);
-  Publish();
+  view_->ApplyPending();  // gathered changes name rows by where they are now
   beginInsertRows(QModelIndex(), static_cast<int>(at), static_cast<int>(at));
   rows.InsertRow(at, text);
   published_ = rows.RowCount();
@@ -358,12 +479,16 @@ int64_t PlatformListInsertRow(int64_t handle, int64_t position, TextView text) {
 }
 
 void PlatformListClear(int64_t handle) {
-  if (ListView* view = ViewOf(handle)) view->Model().Clear();
+  if (ListView* view = ViewOf(handle)) {
+    view->DropPending();
+    view->Model().Clear();
+  }
 }
 
 void PlatformListInsertColumn(int64_t handle, int64_t position, const Text& title, int64_t width) {
   ListView* view = ViewOf(handle);
   if (!view) return;
+  view->ApplyPending();
   int at = view->Model().InsertColumn(position, title);
   view->header()->resizeSection(at, static_cast<int>(std::max<int64_t>(width, 0)));
 }
@@ -390,11 +515,11 @@ int64_t PlatformListCellWidth(int64_t handle, int64_t row, int64_t column) {
 
 int64_t PlatformListFocusedRow(int64_t handle) {
   ListView* view = ViewOf(handle);
-  return view && view->currentIndex().isValid() ? view->currentIndex().row() : -1;
+  return view ? view->FocusedRow() : -1;
 }
 
 void PlatformListRowsChanged(int64_t handle, int64_t firstRow, int64_t lastRow) {
-  if (ListView* view = ViewOf(handle)) view->Model().RowsChanged(firstRow, lastRow);
+  if (ListView* view = ViewOf(handle)) view->RowsChanged(firstRow, lastRow);
 }
 
 bool PlatformListIsSelected(int64_t handle, int64_t row) {
@@ -407,25 +532,13 @@ bool PlatformListIsFocused(int64_t handle, int64_t row) {
 }
 
 void PlatformListSelect(int64_t handle, int64_t row, bool selected) {
-  ListView* view = ViewOf(handle);
-  if (!view) return;
-  QModelIndex index = view->Model().index(static_cast<int>(row), 0);
-  QItemSelectionModel* selection = view->selectionModel();
-  bool focused = PlatformListIsFocused(handle, row);
-  if (selected) {
-    if (!focused) selection->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
-    if (!view->IsSelected(row))
-      selection->select(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    return;
-  }
-  if (view->IsSelected(row))
-    selection->select(index, QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
-  if (focused) selection->clearCurrentIndex();
+  if (ListView* view = ViewOf(handle)) view->Select(row, selected);
 }
 
 void PlatformListSelectOnly(int64_t handle, int64_t row) {
   ListView* view = ViewOf(handle);
   if (!view) return;
+  view->ApplyPending();
   view->selectionModel()->clearSelection();
   QModelIndex index = view->Model().index(static_cast<int>(row), 0);
   if (!index.isValid()) return;
@@ -437,6 +550,7 @@ void PlatformListSelectOnly(int64_t handle, int64_t row) {
 int64_t PlatformListFirstSelected(int64_t handle) {
   ListView* view = ViewOf(handle);
   if (!view) return -1;
+  view->ApplyPending();
   int first = -1;
   for (const QItemSelectionRange& range : view->selectionModel()->selection())
     if (first < 0 || range.top() < first) first = range.top();
@@ -446,8 +560,13 @@ int64_t PlatformListFirstSelected(int64_t handle) {
 void PlatformListSetRedraw(int64_t handle, bool on) {
   ListView* view = ViewOf(handle);
   if (!view || view->updatesEnabled() == on) return;
-  view->setUpdatesEnabled(on);
-  if (on) view->viewport()->update();
+  if (on) {
+    view->setUpdatesEnabled(true);
+    view->ApplyPending();
+    view->viewport()->update();
+    return;
+  }
+  view->setUpdatesEnabled(false);
 }
 
 bool PlatformListThreeState(int64_t handle) {
