@@ -135,6 +135,7 @@ int main(int argc, char** argv) {
 
   FillCatalogue(address);
   ServePendingEvents();
+  ThreadWaitAll(kStopBoundMs);  // the totals' workers may still be winding down
   Timed("close", [] {
     StopWorkers(kStopBoundMs);
     StopServices();

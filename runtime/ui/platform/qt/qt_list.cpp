@@ -13,6 +13,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/pending_selection.h"
 #include "platform/platform.h"
 #include "qt_common.h"
 
@@ -233,7 +234,7 @@ class ListView final : public QTreeView {
   }
 
   void Select(int64_t row, bool selected) {
-    GatherSelection(row, selected);
+    pendingSelection_.Record(row, selected, model_->rows.RowCount(), FocusedRow());
     PostApplying();
   }
 
@@ -248,17 +249,13 @@ class ListView final : public QTreeView {
 
   // Rows about to go: what was gathered for them goes too.
   void DropPending() {
-    pendingRows_.clear();
-    pendingRows_.shrink_to_fit();
-    pendingFirst_ = INT64_MAX;
-    pendingLast_ = -1;
-    pendingCurrent_.reset();
+    pendingSelection_.Clear();
     changedFirst_ = INT64_MAX;
     changedLast_ = -1;
   }
 
   int64_t FocusedRow() const {
-    if (pendingCurrent_) return *pendingCurrent_;
+    if (const auto focus = pendingSelection_.Focus()) return *focus;
     return currentIndex().isValid() ? currentIndex().row() : -1;
   }
 
@@ -288,8 +285,7 @@ class ListView final : public QTreeView {
   }
 
   bool IsSelected(int64_t row) const {
-    if (row >= pendingFirst_ && row <= pendingLast_ && pendingRows_[row] != kUnchanged)
-      return pendingRows_[row] == kSelect;
+    if (const auto selected = pendingSelection_.Selected(row)) return *selected;
     return selectionModel()->isRowSelected(static_cast<int>(row), QModelIndex());
   }
 
@@ -364,58 +360,32 @@ class ListView final : public QTreeView {
     if (!selected.isEmpty() || !deselected.isEmpty()) RaiseGadgetEvent(this, kGadgetChange);
   }
 
-  static constexpr int8_t kUnchanged = 0, kSelect = 1, kDeselect = -1;
-
   void PostApplying() {
     if (applyingPosted_ || !updatesEnabled()) return;
     applyingPosted_ = true;
     QMetaObject::invokeMethod(this, [this] { ApplyPending(); }, Qt::QueuedConnection);
   }
 
-  void GatherSelection(int64_t row, bool selected) {
-    if (row < 0 || row >= model_->rows.RowCount()) return;
-    if (static_cast<int64_t>(pendingRows_.size()) <= row)
-      pendingRows_.resize(static_cast<size_t>(model_->rows.RowCount()), kUnchanged);
-    const bool focused = FocusedRow() == row;
-    pendingRows_[row] = selected ? kSelect : kDeselect;
-    if (selected && !focused) pendingCurrent_ = row;
-    if (!selected && focused) pendingCurrent_ = -1;
-    pendingFirst_ = std::min(pendingFirst_, row);
-    pendingLast_ = std::max(pendingLast_, row);
-  }
-
   // Runs of rows that are to be selected or not, one range each, in one call per kind.
   void HandOverSelection() {
-    if (pendingLast_ < 0 && !pendingCurrent_) return;
+    if (pendingSelection_.Empty()) return;
     QItemSelection select, deselect;
     const int lastColumn = std::max(0, model_->columnCount(QModelIndex()) - 1);
-    for (int64_t row = pendingFirst_; row <= pendingLast_;) {
-      const int8_t wanted = pendingRows_[row];
-      int64_t end = row;
-      while (end < pendingLast_ && pendingRows_[end + 1] == wanted) ++end;
-      if (wanted != kUnchanged)
-        (wanted == kSelect ? select : deselect)
-            .append(QItemSelectionRange(model_->index(static_cast<int>(row), 0),
-                                        model_->index(static_cast<int>(end), lastColumn)));
-      row = end + 1;
-    }
-    const std::optional<int64_t> current = pendingCurrent_;
-    DropPendingSelection();
+    pendingSelection_.ForEachRun([&](int64_t first, int64_t last, bool selected) {
+      (selected ? select : deselect)
+          .append(QItemSelectionRange(model_->index(static_cast<int>(first), 0),
+                                      model_->index(static_cast<int>(last), lastColumn)));
+    });
+    const std::optional<int64_t> focus = pendingSelection_.Focus();
+    pendingSelection_.Clear();
     handingOver_ = true;
     if (!deselect.isEmpty()) selectionModel()->select(deselect, QItemSelectionModel::Deselect);
     if (!select.isEmpty()) selectionModel()->select(select, QItemSelectionModel::Select);
-    if (current && *current < 0) selectionModel()->clearCurrentIndex();
-    if (current && *current >= 0)
-      selectionModel()->setCurrentIndex(model_->index(static_cast<int>(*current), 0),
+    if (focus && *focus < 0) selectionModel()->clearCurrentIndex();
+    if (focus && *focus >= 0)
+      selectionModel()->setCurrentIndex(model_->index(static_cast<int>(*focus), 0),
                                         QItemSelectionModel::NoUpdate);
     handingOver_ = false;
-  }
-
-  void DropPendingSelection() {
-    pendingRows_.clear();
-    pendingFirst_ = INT64_MAX;
-    pendingLast_ = -1;
-    pendingCurrent_.reset();
   }
 
   const int64_t number_;
@@ -424,9 +394,7 @@ class ListView final : public QTreeView {
   const bool threeState_;
   // Gathered program changes (see RowsChanged); made before the children, whose arrival
   // is an event.
-  std::vector<int8_t> pendingRows_;  // per row up to pendingLast_: kSelect, kDeselect
-  int64_t pendingFirst_ = INT64_MAX, pendingLast_ = -1;
-  std::optional<int64_t> pendingCurrent_;  // the focus mark's row; -1: none
+  PendingSelection pendingSelection_;
   int64_t changedFirst_ = INT64_MAX, changedLast_ = -1;
   bool applyingPosted_ = false;
   bool handingOver_ = false;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <unordered_map>
 
+#include "platform/pending_selection.h"
 #include "win32_common.h"
 #include "win32_resources.h"
 
@@ -52,7 +53,8 @@ class ReportList {
         checkboxes_((flags & kListCheckboxes) != 0),
         threeState_(checkboxes_ && (flags & kListThreeState) != 0),
         gridLines_((flags & kListGridLines) != 0),
-        fullRowSelect_((flags & kListFullRowSelect) != 0) {}
+        fullRowSelect_((flags & kListFullRowSelect) != 0),
+        multiSelect_((flags & kListMultiSelect) != 0) {}
 
   PlatformListModel& Rows() { return rows_; }
   bool ThreeState() const { return threeState_; }
@@ -97,6 +99,13 @@ class ReportList {
     return rect;
   }
 
+  // Selections made while the list is not redrawn are gathered (pending_selection.h) and
+  // handed over when it is redrawn, or when the control's own selection is needed.
+  void Select(int64_t row, bool selected);
+  bool IsSelected(int64_t row) const;
+  int64_t FocusedRow() const;
+  void HandOverSelection();
+
   void Start(const Text& title, int64_t width);
   int64_t InsertRow(int64_t position, TextView text);
   void Clear();
@@ -128,6 +137,8 @@ class ReportList {
   const bool threeState_;
   const bool gridLines_;
   const bool fullRowSelect_;
+  const bool multiSelect_;
+  PendingSelection pendingSelection_;
   int programDepth_ = 0;
   bool redraw_ = true;
   int64_t reserved_ = 0;       // items the control was told to make room for
@@ -144,6 +155,55 @@ ReportList* ListOf(int64_t handle) {
   HWND control = ControlOf(handle);
   auto found = control ? Lists().find(control) : Lists().end();
   return found == Lists().end() ? nullptr : found->second.get();
+}
+
+void ReportList::Select(int64_t row, bool selected) {
+  if (!rows_.HasRow(row)) return;
+  if (!redraw_) {
+    pendingSelection_.Record(row, selected, rows_.RowCount(), FocusedRow());
+    return;
+  }
+  ProgramChange quiet(*this);
+  const UINT marks = LVIS_SELECTED | LVIS_FOCUSED;
+  const UINT wanted = selected ? marks : 0;
+  if (State(row, marks) != wanted) SetState(row, wanted, marks);
+}
+
+bool ReportList::IsSelected(int64_t row) const {
+  if (const auto selected = pendingSelection_.Selected(row)) return *selected;
+  return rows_.HasRow(row) && State(row, LVIS_SELECTED) != 0;
+}
+
+int64_t ReportList::FocusedRow() const {
+  if (const auto focus = pendingSelection_.Focus()) return *focus;
+  return NextItem(-1, LVNI_FOCUSED);
+}
+
+// A whole list's change is one message (item -1, which a single-selection list refuses);
+// else only the rows whose state differs are told.
+void ReportList::HandOverSelection() {
+  if (pendingSelection_.Empty()) return;
+  ProgramChange quiet(*this);
+  const int64_t count = rows_.RowCount();
+  if (multiSelect_ && pendingSelection_.EveryRow(true, count)) {
+    SetState(-1, LVIS_SELECTED, LVIS_SELECTED);
+  } else if (pendingSelection_.EveryRow(false, count)) {
+    SetState(-1, 0, LVIS_SELECTED);
+  } else {
+    pendingSelection_.ForEachRun([this](int64_t first, int64_t last, bool selected) {
+      const UINT wanted = selected ? LVIS_SELECTED : 0;
+      for (int64_t row = first; row <= last; ++row)
+        if (State(row, LVIS_SELECTED) != wanted) SetState(row, wanted, LVIS_SELECTED);
+    });
+  }
+  const std::optional<int64_t> focus = pendingSelection_.Focus();
+  pendingSelection_.Clear();
+  if (!focus) return;
+  if (*focus >= 0) {
+    SetState(*focus, LVIS_FOCUSED, LVIS_FOCUSED);
+  } else if (const int64_t focused = NextItem(-1, LVNI_FOCUSED); focused >= 0) {
+    SetState(focused, 0, LVIS_FOCUSED);
+  }
 }
 
 void ReportList::Start(const Text& title, int64_t width) {
@@ -210,6 +270,8 @@ void ReportList::MakeRoomForGridLines() {
 int64_t ReportList::InsertRow(int64_t position, TextView text) {
   ProgramChange quiet(*this);
   const int64_t count = rows_.RowCount();
+  // Gathered selections name rows by where they are now.
+  if (rows_.InsertPosition(position) < count) HandOverSelection();
   const int64_t at = rows_.InsertRow(rows_.InsertPosition(position), text);
   // Room for a growing fill in doubling steps, so that the control reallocates rarely.
   if (!redraw_ && count >= reserved_) {
@@ -232,6 +294,7 @@ int64_t ReportList::InsertRow(int64_t position, TextView text) {
 
 void ReportList::Clear() {
   ProgramChange quiet(*this);
+  pendingSelection_.Clear();
   Send(LVM_DELETEALLITEMS);
   rows_.Clear();
   reserved_ = 0;
@@ -266,12 +329,19 @@ void ReportList::RowsChanged(int64_t first, int64_t last) {
       if (State(row, LVIS_STATEIMAGEMASK) != image) SetState(row, image, LVIS_STATEIMAGEMASK);
     }
   }
-  // Switching the redraw on repaints everything anyway.
-  if (redraw_) Send(LVM_REDRAWITEMS, static_cast<WPARAM>(first), static_cast<LPARAM>(last));
+  // Switching the redraw on repaints everything anyway; rows out of sight need no repaint
+  // (asking for one costs Wine a trip to its server per row).
+  if (!redraw_) return;
+  const auto top = static_cast<int64_t>(Send(LVM_GETTOPINDEX));
+  first = std::max(first, top);
+  last = std::min(last, top + static_cast<int64_t>(Send(LVM_GETCOUNTPERPAGE)) + 1);
+  if (first <= last)
+    Send(LVM_REDRAWITEMS, static_cast<WPARAM>(first), static_cast<LPARAM>(last));
 }
 
 void ReportList::SetRedraw(bool on) {
   if (on == redraw_) return;
+  if (on) HandOverSelection();
   redraw_ = on;
   Send(WM_SETREDRAW, on ? TRUE : FALSE);
   if (on)
@@ -519,7 +589,7 @@ int64_t PlatformListCellWidth(int64_t handle, int64_t row, int64_t column) {
 
 int64_t PlatformListFocusedRow(int64_t handle) {
   ReportList* list = ListOf(handle);
-  return list ? list->NextItem(-1, LVNI_FOCUSED) : -1;
+  return list ? list->FocusedRow() : -1;
 }
 
 void PlatformListRowsChanged(int64_t handle, int64_t firstRow, int64_t lastRow) {
@@ -528,25 +598,22 @@ void PlatformListRowsChanged(int64_t handle, int64_t firstRow, int64_t lastRow) 
 
 bool PlatformListIsSelected(int64_t handle, int64_t row) {
   ReportList* list = ListOf(handle);
-  return list && list->Rows().HasRow(row) && list->State(row, LVIS_SELECTED) != 0;
+  return list && list->IsSelected(row);
 }
 
 bool PlatformListIsFocused(int64_t handle, int64_t row) {
   ReportList* list = ListOf(handle);
-  return list && list->Rows().HasRow(row) && list->State(row, LVIS_FOCUSED) != 0;
+  return list && list->Rows().HasRow(row) && list->FocusedRow() == row;
 }
 
 void PlatformListSelect(int64_t handle, int64_t row, bool selected) {
-  ReportList* list = ListOf(handle);
-  if (!list || !list->Rows().HasRow(row)) return;
-  ReportList::ProgramChange quiet(*list);
-  const UINT marks = LVIS_SELECTED | LVIS_FOCUSED;
-  list->SetState(row, selected ? marks : 0, marks);
+  if (ReportList* list = ListOf(handle)) list->Select(row, selected);
 }
 
 void PlatformListSelectOnly(int64_t handle, int64_t row) {
   ReportList* list = ListOf(handle);
   if (!list) return;
+  list->HandOverSelection();
   ReportList::ProgramChange quiet(*list);
   list->SetState(-1, 0, LVIS_SELECTED);
   if (!list->Rows().HasRow(row)) return;
@@ -557,7 +624,9 @@ void PlatformListSelectOnly(int64_t handle, int64_t row) {
 
 int64_t PlatformListFirstSelected(int64_t handle) {
   ReportList* list = ListOf(handle);
-  return list ? list->NextItem(-1, LVNI_SELECTED) : -1;
+  if (!list) return -1;
+  list->HandOverSelection();
+  return list->NextItem(-1, LVNI_SELECTED);
 }
 
 void PlatformListSetRedraw(int64_t handle, bool on) {
