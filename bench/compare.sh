@@ -38,10 +38,10 @@ done
 
 if [ "$quick" = 1 ]; then
   runs=${runs:-3} heads=200 body_mib=50 photo_size=3000x2000 pictures=40
-  list_entries=20000 stall_run=20
+  list_entries=20000 stall_run=20 huge_entries=0
 else
   runs=${runs:-5} heads=1000 body_mib=200 photo_size=6000x4000 pictures=200
-  list_entries=100000 stall_run=50
+  list_entries=100000 stall_run=50 huge_entries=1000000
 fi
 
 tools=(nginx-light libjpeg-turbo-progs expat time curl openssl)
@@ -159,6 +159,7 @@ make_inputs() {
   make_pictures
   write_catalogue "$www/list.xml" "$list_entries" "$stall_run"
   write_catalogue "$www/run.xml" "$pictures" "$pictures"
+  [ "$huge_entries" = 0 ] || write_catalogue "$www/huge.xml" "$huge_entries" 0
   local scheme port
   for scheme in http https; do
     port=$http_port
@@ -260,17 +261,30 @@ run_yardstick() {
     >>"$work/results/$1.yard"
 }
 
-# The median of field NAME (name=value) over the lines of FILE.
-median() {
-  sed -n "s/.*\<$2=\([^ ]*\).*/\1/p" "$1" | sort -g |
-    awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+# run_yardstick_job JOB COMMAND: a yardstick that is a job program itself.
+run_yardstick_job() {
+  local line
+  line=$(bash -c "$2") || { echo "the yardstick of '$1' failed: $2" >&2; exit 1; }
+  echo "$line" >>"$work/results/$1.yard"
 }
 
-# Each job: a Trawl command and a yardstick command (none for the stall probe). Run i
-# puts the Trawl side first when i is odd and second when it is even.
+# The values of field NAME (name=value) over the lines of FILE, in order.
+values() { sed -n "s/.*\<$2=\([^ ]*\).*/\1/p" "$1" | sort -g; }
+
+# The median of field NAME over the lines of FILE.
+median() {
+  values "$1" "$2" |
+    awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+minimum() { values "$1" "$2" | head -n1; }
+maximum() { values "$1" "$2" | tail -n1; }
+
+# Each job: a Trawl command and a yardstick command (none for the stall probe), and with
+# "job" a yardstick that measures itself from inside as the Trawl side does. Run i puts
+# the Trawl side first when i is odd and second when it is even.
 job_names=()
-declare -A trawl_cmd yard_cmd
-define_job() { job_names+=("$1"); trawl_cmd[$1]=$2; yard_cmd[$1]=$3; }
+declare -A trawl_cmd yard_cmd yard_kind
+define_job() { job_names+=("$1"); trawl_cmd[$1]=$2; yard_cmd[$1]=$3; yard_kind[$1]=${4:-}; }
 
 define_jobs() {
   local j=$jobs_dir http=http://127.0.0.1:$http_port https=https://127.0.0.1:$https_port
@@ -300,13 +314,26 @@ define_jobs() {
     "d=\$(mktemp -d $work/run-curl.XXXX) && \
        curl -sS --cacert $ca --remote-name-all --output-dir \$d -K $work/run.cfg && \
        for f in \$d/*.jpg; do $mark_tool \$f \$f TRAWL >/dev/null || exit 1; done"
+  define_job run-limit \
+    "d=\$(mktemp -d $work/run-trawl.XXXX) && $j/picture_run_job $https/run.xml \$d/ $ca" \
+    "d=\$(mktemp -d $work/run-limit.XXXX) && $j/run_limit_job $work/run-addresses.txt \$d/ $ca" job
   define_job stall \
     "d=\$(mktemp -d $work/stall.XXXX) && $j/ui_stall_job $http/list.xml \$d/ $stall_run $ca" ""
   local i
   : >"$work/run.cfg"
+  : >"$work/run-addresses.txt"
   for ((i = 0; i < pictures; i++)); do
     printf 'url = "%s/pictures/pic-%03d.jpg"\n' "$https" "$i" >>"$work/run.cfg"
+    printf '%s/pictures/pic-%03d.jpg\n' "$https" "$i" >>"$work/run-addresses.txt"
   done
+}
+
+measure_yardstick() {
+  if [ "${yard_kind[$1]}" = job ]; then
+    run_yardstick_job "$1" "${yard_cmd[$1]}"
+  else
+    run_yardstick "$1" "${yard_cmd[$1]}"
+  fi
 }
 
 measure() {
@@ -318,13 +345,93 @@ measure() {
         run_trawl "$job" "${trawl_cmd[$job]}"
       elif ((run % 2)); then
         run_trawl "$job" "${trawl_cmd[$job]}"
-        run_yardstick "$job" "${yard_cmd[$job]}"
+        measure_yardstick "$job"
       else
-        run_yardstick "$job" "${yard_cmd[$job]}"
+        measure_yardstick "$job"
         run_trawl "$job" "${trawl_cmd[$job]}"
       fi
     done
+    measure_big_lists
   done
+}
+
+# --- big lists ----------------------------------------------------------------------------
+
+# Every list command on the list of the catalogue job, inside a running program
+# (bench/big_list_job.cpp): each run's lines go to big-N-COMMAND.trawl. The list of a
+# million entries is measured once, in the first run.
+big_commands=(fill select-all check-selected uncheck-all check-all invert-all requeue-failed
+  reset-all size-total-start download-start clear close)
+measure_big_list() {
+  local entries=$1 address=$2 d out
+  d=$(mktemp -d "$work/big.XXXX")
+  out=$("$jobs_dir/big_list_job" "$address" "$entries" "$d/") ||
+    { echo "the big list job failed on $entries entries" >&2; exit 1; }
+  rm -rf "$d"
+  echo "$out" | sed -n "s/^command=\([^ ]*\) \(.*\)/\1 \2/p" | while read -r name rest; do
+    echo "$rest" >>"$work/results/big-$entries-$name.trawl"
+  done
+  echo "$out" | grep '^seconds=' >>"$work/results/big-$entries-memory.trawl"
+}
+
+measure_big_lists() {
+  measure_big_list "$list_entries" "http://127.0.0.1:$http_port/list.xml"
+  if [ "$huge_entries" != 0 ] && [ ! -f "$work/results/big-$huge_entries-memory.trawl" ]; then
+    measure_big_list "$huge_entries" "http://127.0.0.1:$http_port/huge.xml"
+  fi
+}
+
+# The commands that show the run's control state hold it for a deliberate 100 ms, which
+# is not the list's cost.
+declare -A big_pause=([download-start]=0.1 [clear]=0.1)
+big_goal_seconds=0.1 big_row_goal_bytes=300 big_peak_goal_kib=$((80 * 1024)) huge_stall_goal=2
+
+print_big_row() { printf '| %-44s | %-26s | %-20s | %-5s |\n' "$@"; }
+
+print_big_lists() {
+  local r=$work/results n=$list_entries name t pause net memory
+  echo
+  echo "Big lists: every list command on $n rows, inside a running program"
+  echo
+  print_big_row "command" "Trawl" "goal" "holds"
+  print_big_row "---" "---" "---" "---"
+  for name in "${big_commands[@]}"; do
+    t=$(median "$r/big-$n-$name.trawl" seconds)
+    if [ "$name" = fill ]; then
+      local ratio
+      ratio=$(awk -v a="$t" -v b="$(median "$r/catalogue.yard" seconds)" 'BEGIN { printf "%.2f", a / b }')
+      print_big_row "fill ($ratio x curl | xmlwf)" "$(spread "$r/big-$n-$name.trawl")" \
+        "<= 2x curl | xmlwf" "$(holds "$ratio" 2)"
+      continue
+    fi
+    pause=${big_pause[$name]:-0}
+    net=$(awk -v t="$t" -v p="$pause" 'BEGIN { print t - p }')
+    print_big_row "$name$([ "$pause" = 0 ] || echo ", less the 100 ms pause: $(secs "$net")")" \
+      "$(spread "$r/big-$n-$name.trawl")" "<= $(secs "$big_goal_seconds")" \
+      "$(holds "$net" "$big_goal_seconds")"
+  done
+  memory=$r/big-$n-memory.trawl
+  local per_row peak
+  per_row=$(awk -v k="$(median "$memory" resident_growth_kib)" -v n="$n" 'BEGIN { printf "%.0f", k * 1024 / n }')
+  peak=$(median "$memory" peak_kib)
+  print_big_row "resident size after the fill, per row" "$per_row bytes" \
+    "<= $big_row_goal_bytes bytes" "$(holds "$per_row" "$big_row_goal_bytes")"
+  print_big_row "peak of the whole job (fill included)" "$(mib "$peak")" \
+    "<= $(mib "$big_peak_goal_kib")" "$(holds "$peak" "$big_peak_goal_kib")"
+  [ "$huge_entries" != 0 ] || return 0
+  local h=$huge_entries fill clear
+  memory=$r/big-$h-memory.trawl
+  fill=$(median "$r/big-$h-fill.trawl" seconds)
+  clear=$(awk -v t="$(median "$r/big-$h-clear.trawl" seconds)" 'BEGIN { print t - 0.1 }')
+  print_big_row "$h rows: fill (the window waits)" "$(secs "$fill")" \
+    "<= $huge_stall_goal s" "$(holds "$fill" "$huge_stall_goal")"
+  print_big_row "$h rows: clear, less the 100 ms pause" "$(secs "$clear")" \
+    "<= $huge_stall_goal s" "$(holds "$clear" "$huge_stall_goal")"
+  print_big_row "$h rows: resident size after the fill" \
+    "$(mib "$(median "$memory" resident_growth_kib)")" "-" "-"
+  print_big_row "$h rows: peak of the whole job" "$(mib "$(median "$memory" peak_kib)")" "-" "-"
+  echo
+  echo "Medians of $runs runs (the $h-row list: one run), with their spread."
 }
 
 # --- the table ------------------------------------------------------------------------------
@@ -337,21 +444,29 @@ title=([heads-https]="$heads header requests, HTTPS (HTTP/2)"
   [picture-magick]="decode, mark, save a ${photo_size} JPEG"
   [catalogue]="fetch, parse, list $list_entries entries"
   [run]="download run of $pictures pictures, HTTPS"
+  [run-limit]="download run of $pictures pictures, HTTPS"
   [stall]="longest UI stall, $stall_run-entry run")
 yardstick=([heads-https]="curl -K, HEAD" [heads-http]="curl -K, HEAD" [body]="curl -o /dev/null"
   [picture-cjpeg]="djpeg | cjpeg -q 10" [picture-magick]="ImageMagick -annotate"
-  [catalogue]="curl | xmlwf" [run]="curl -K + mark tool" [stall]="-")
+  [catalogue]="curl | xmlwf" [run]="curl -K + mark tool" [stall]="-"
+  [run-limit]="one process, no list")
 goal_ratio=([heads-https]=2 [heads-http]=1.5 [body]=1.3 [picture-cjpeg]=1.1
-  [picture-magick]=0.5 [catalogue]=2 [run]=1.5)
+  [picture-magick]=0.5 [catalogue]=2 [run]=1.5 [run-limit]=1.5)
 stall_goal_ms=20
 body_growth_goal_kib=$((body_mib * 1024 + 4096))
 
 mib() { awk -v k="$1" 'BEGIN { printf "%.1f MiB", k / 1024 }'; }
 secs() { awk -v s="$1" 'BEGIN { if (s < 1) printf "%.1f ms", s * 1000; else printf "%.2f s", s }'; }
+# The median of FILE's seconds with their spread: "1.2 s (1.1-1.4)".
+spread() {
+  echo "$(secs "$(median "$1" seconds)") ($(awk -v a="$(minimum "$1" seconds)" \
+    -v b="$(maximum "$1" seconds)" 'BEGIN { f = b < 1 ? 1000 : 1; printf "%.*f-%.*f", \
+    f > 1 ? 0 : 2, a * f, f > 1 ? 0 : 2, b * f }'))"
+}
 holds() { awk -v a="$1" -v b="$2" 'BEGIN { print (a <= b) ? "yes" : "NO" }'; }
 
 print_row() {
-  printf '| %-38s | %-18s | %-9s | %-21s | %-9s | %-9s | %-6s | %-17s | %-5s |\n' "$@"
+  printf '| %-38s | %-26s | %-9s | %-21s | %-26s | %-9s | %-6s | %-17s | %-5s |\n' "$@"
 }
 
 print_table() {
@@ -372,16 +487,16 @@ print_table() {
     ratio=$(awk -v a="$t" -v b="$y" 'BEGIN { printf "%.2f", a / b }')
     verdict=$(holds "$ratio" "${goal_ratio[$job]}")
     goal="<= ${goal_ratio[$job]}x"
-    trawl_time=$(secs "$t")
-    if [ "$job" = run ]; then
-      trawl_time="$trawl_time ($(awk -v n="$pictures" -v s="$t" 'BEGIN { printf "%.1f/s", n / s }'))"
+    trawl_time=$(spread "$r/$job.trawl")
+    if [ "$job" = run ] || [ "$job" = run-limit ]; then
+      trawl_time="$trawl_time, $(awk -v n="$pictures" -v s="$t" 'BEGIN { printf "%.1f/s", n / s }')"
     fi
     if [ "$job" = body ]; then
       goal="$goal, +<=4 MiB"
       [ "$(holds "$(median "$r/$job.trawl" growth_kib)" "$body_growth_goal_kib")" = yes ] || verdict=NO
     fi
     print_row "${title[$job]}" "$trawl_time" "$(mib "$(median "$r/$job.trawl" peak_kib)")" \
-      "${yardstick[$job]}" "$(secs "$y")" "$(mib "$(median "$r/$job.yard" peak_kib)")" \
+      "${yardstick[$job]}" "$(spread "$r/$job.yard")" "$(mib "$(median "$r/$job.yard" peak_kib)")" \
       "${ratio}x" "$goal" "$verdict"
   done
   echo
@@ -445,4 +560,5 @@ hold_freed_pages
 "$jobs_dir/memory_warmup" >&2
 measure
 print_table
+print_big_lists
 [ "$profile" = 0 ] || profile_worst

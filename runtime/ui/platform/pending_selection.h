@@ -12,6 +12,12 @@
 
 class PendingSelection {
  public:
+  // Neighbouring rows, first to last.
+  struct Run {
+    int64_t first, last;
+    bool operator==(const Run&) const = default;
+  };
+
   bool Empty() const { return last_ < 0 && !focus_; }
 
   // `row` of `rowCount` is to be selected, and then takes the focus mark unless it has
@@ -51,6 +57,36 @@ class PendingSelection {
       if (wanted_[row] != kUntouched) run(row, end, wanted_[row] == kSelected);
       row = end + 1;
     }
+  }
+
+  // The selected rows once the gathered changes are made to `selected`; both are runs in
+  // row order that neither overlap nor touch. A control given the result whole keeps
+  // one range per run, however the changes came.
+  std::vector<Run> Applied(const std::vector<Run>& selected) const {
+    std::vector<Run> result;
+    auto add = [&result](int64_t first, int64_t last) { AddRun(result, first, last); };
+    size_t next = 0;
+    for (; next < selected.size() && selected[next].first < first_; ++next)
+      add(selected[next].first, std::min(selected[next].last, first_ - 1));
+    if (next > 0 && selected[next - 1].last >= first_) --next;  // it goes on past first_
+    for (int64_t row = first_; row <= last_; ++row) {
+      while (next < selected.size() && selected[next].last < row) ++next;
+      const bool was = next < selected.size() && selected[next].first <= row;
+      if (wanted_[row] == kUntouched ? was : wanted_[row] == kSelected) add(row, row);
+    }
+    for (; next < selected.size(); ++next)
+      add(std::max(selected[next].first, last_ + 1), selected[next].last);
+    return result;
+  }
+
+  // Appends rows first to last (none when last < first) to runs in row order, joining
+  // the last run when they overlap or touch it.
+  static void AddRun(std::vector<Run>& runs, int64_t first, int64_t last) {
+    if (first > last) return;
+    if (!runs.empty() && runs.back().last + 1 >= first)
+      runs.back().last = std::max(runs.back().last, last);
+    else
+      runs.push_back({first, last});
   }
 
   void Clear() {

@@ -366,26 +366,39 @@ class ListView final : public QTreeView {
     QMetaObject::invokeMethod(this, [this] { ApplyPending(); }, Qt::QueuedConnection);
   }
 
-  // Runs of rows that are to be selected or not, one range each, in one call per kind.
+  // The gathered selection in one call: Qt's whole new selection, a range per run.
   void HandOverSelection() {
     if (pendingSelection_.Empty()) return;
-    QItemSelection select, deselect;
-    const int lastColumn = std::max(0, model_->columnCount(QModelIndex()) - 1);
-    pendingSelection_.ForEachRun([&](int64_t first, int64_t last, bool selected) {
-      (selected ? select : deselect)
-          .append(QItemSelectionRange(model_->index(static_cast<int>(first), 0),
-                                      model_->index(static_cast<int>(last), lastColumn)));
-    });
+    const std::vector<PendingSelection::Run> before = SelectedRuns();
+    const std::vector<PendingSelection::Run> after = pendingSelection_.Applied(before);
     const std::optional<int64_t> focus = pendingSelection_.Focus();
     pendingSelection_.Clear();
     handingOver_ = true;
-    if (!deselect.isEmpty()) selectionModel()->select(deselect, QItemSelectionModel::Deselect);
-    if (!select.isEmpty()) selectionModel()->select(select, QItemSelectionModel::Select);
+    if (after != before) {
+      QItemSelection selection;
+      const int lastColumn = std::max(0, model_->columnCount(QModelIndex()) - 1);
+      for (const auto& run : after)
+        selection.append(QItemSelectionRange(model_->index(static_cast<int>(run.first), 0),
+                                             model_->index(static_cast<int>(run.last), lastColumn)));
+      selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    }
     if (focus && *focus < 0) selectionModel()->clearCurrentIndex();
     if (focus && *focus >= 0)
       selectionModel()->setCurrentIndex(model_->index(static_cast<int>(*focus), 0),
                                         QItemSelectionModel::NoUpdate);
     handingOver_ = false;
+  }
+
+  // Qt's selected rows as runs in row order (its ranges may overlap or touch).
+  std::vector<PendingSelection::Run> SelectedRuns() const {
+    std::vector<PendingSelection::Run> ranges;
+    for (const QItemSelectionRange& range : selectionModel()->selection())
+      ranges.push_back({range.top(), range.bottom()});
+    std::sort(ranges.begin(), ranges.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<PendingSelection::Run> runs;
+    for (const auto& range : ranges) PendingSelection::AddRun(runs, range.first, range.last);
+    return runs;
   }
 
   const int64_t number_;
