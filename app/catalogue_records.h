@@ -7,6 +7,7 @@
 //
 // Thread safety: none; CatalogueItems guards the collection's records with its lock.
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -36,10 +37,9 @@ class CatalogueRecords {
   };
 
   void Encode(TextView text);
-  void EncodeCode(char32_t code);
   static Text Decode(const char* bytes, size_t length);
 
   std::vector<std::vector<char>> chunks_;  // each filled up to its capacity at most
-  std::vector<Record> records_;
+  std::deque<Record> records_;
   std::string encoded_;  // the record being added
 };

@@ -16,6 +16,14 @@ constexpr size_t kSharedLimit = 1024;
 // Rewritten cells leave their old texts behind; the store is rebuilt once those exceed
 // what the cells use, so that re-queueing a long list again and again does not grow it.
 constexpr size_t kStoreSlack = 65536;
+constexpr size_t kPageShift = 15;
+constexpr size_t kPageUnits = size_t{1} << kPageShift;
+constexpr size_t kMostPages = (size_t{1} << 32) / kPageUnits;  // positions are 32 bits
+
+TextView TextAt(const std::vector<char16_t*>& pages, uint32_t start, uint32_t length) {
+  if (length == 0) return {};
+  return TextView(pages[start >> kPageShift] + (start & (kPageUnits - 1)), length);
+}
 
 size_t ColourSlot(int64_t column, int64_t which) {
   return static_cast<size_t>(column * 2 + (which == 2 ? 1 : 0));
@@ -27,8 +35,7 @@ int64_t ListRows::InsertColumn(int64_t position, const Text& title) {
   const int64_t columns = ColumnCount();
   const int64_t at = position < 0 || position > columns ? columns : position;
   titles_.insert(titles_.begin() + at, title);
-  std::vector<CellText> cells;
-  cells.reserve(rows_.size() * static_cast<size_t>(columns + 1));
+  std::deque<CellText> cells;
   for (size_t row = 0; row < rows_.size(); ++row) {
     const auto first = cells_.begin() + static_cast<std::ptrdiff_t>(row * columns);
     cells.insert(cells.end(), first, first + at);
@@ -79,8 +86,9 @@ int64_t ListRows::InsertRow(int64_t position, TextView cells) {
 void ListRows::Clear() {
   rows_ = {};
   cells_ = {};
-  store_ = {};
-  cellUnits_ = 0;
+  blocks_ = decltype(blocks_)();
+  pages_ = {};
+  storeEnd_ = storeUnits_ = cellUnits_ = 0;
   sharedTexts_ = {};
   colourSets_.assign(1, ColourSet());
   ReindexColourSets();
@@ -92,10 +100,10 @@ ListRows::CellText& ListRows::CellAt(int64_t row, int64_t column) {
 
 TextView ListRows::Cell(int64_t row, int64_t column) const {
   if (!HasCell(row, column)) return {};
-  const CellText& cell =
-      cells_[static_cast<size_t>(row) * titles_.size() + static_cast<size_t>(column)];
-  return TextView(store_.data() + cell.start, cell.length);
+  return TextOf(cells_[static_cast<size_t>(row) * titles_.size() + static_cast<size_t>(column)]);
 }
+
+TextView ListRows::TextOf(CellText cell) const { return TextAt(pages_, cell.start, cell.length); }
 
 ListRows::CellText ListRows::Store(TextView text) {
   if (text.empty()) return {};
@@ -104,21 +112,38 @@ ListRows::CellText ListRows::Store(TextView text) {
   if (shared) {
     const auto [first, last] = sharedTexts_.equal_range(hash);
     for (auto found = first; found != last; ++found)
-      if (TextView(store_.data() + found->second.start, found->second.length) == text)
-        return found->second;
+      if (TextOf(found->second) == text) return found->second;
   }
-  if (store_.size() + text.size() > UINT32_MAX || text.size() >= (size_t{1} << 31))
-    throw std::length_error("list text store full");
+  if (text.size() >= (size_t{1} << 31)) throw std::length_error("list text too long");
   CellText cell;
-  cell.start = static_cast<uint32_t>(store_.size());
+  cell.start = Place(text);
   cell.length = static_cast<uint32_t>(text.size());
   cell.shared = shared;
-  store_.insert(store_.end(), text.begin(), text.end());
   if (shared) {
     if (sharedTexts_.size() >= kSharedLimit) sharedTexts_.clear();
     sharedTexts_.emplace(hash, cell);
   }
   return cell;
+}
+
+// Copies `text` to the end of the store, or to a new block where the last page cannot take
+// it; returns its position.
+uint32_t ListRows::Place(TextView text) {
+  if (pages_.size() * kPageUnits - storeEnd_ < text.size()) {
+    const size_t pages = std::max<size_t>(1, (text.size() + kPageUnits - 1) / kPageUnits);
+    if (pages_.size() + pages > kMostPages) throw std::length_error("list text store full");
+    auto block = std::make_unique_for_overwrite<char16_t[]>(pages * kPageUnits);
+    blocks_.reserve(blocks_.size() + 1);
+    pages_.reserve(pages_.size() + pages);
+    storeEnd_ = pages_.size() * kPageUnits;
+    for (size_t page = 0; page < pages; ++page) pages_.push_back(block.get() + page * kPageUnits);
+    blocks_.push_back(std::move(block));
+  }
+  const size_t start = storeEnd_;
+  std::copy(text.begin(), text.end(), pages_[start >> kPageShift] + (start & (kPageUnits - 1)));
+  storeEnd_ += text.size();
+  storeUnits_ += text.size();
+  return static_cast<uint32_t>(start);
 }
 
 void ListRows::Assign(CellText& cell, TextView text) {
@@ -128,12 +153,12 @@ void ListRows::Assign(CellText& cell, TextView text) {
 }
 
 void ListRows::CompactIfWasteful() {
-  if (store_.size() <= 2 * cellUnits_ + kStoreSlack) return;
-  std::vector<char16_t> old = std::exchange(store_, {});
-  store_.reserve(cellUnits_);
+  if (storeUnits_ <= 2 * cellUnits_ + kStoreSlack) return;
+  const auto oldBlocks = std::exchange(blocks_, {});
+  const auto oldPages = std::exchange(pages_, {});
+  storeEnd_ = storeUnits_ = 0;
   sharedTexts_.clear();
-  for (CellText& cell : cells_) cell = Store(TextView(old.data() + cell.start, cell.length));
-  store_.shrink_to_fit();
+  for (CellText& cell : cells_) cell = Store(TextAt(oldPages, cell.start, cell.length));
 }
 
 void ListRows::SetCell(int64_t row, int64_t column, TextView text) {
