@@ -31,9 +31,10 @@ CatalogueRecords ReadAnswer(const Text& address) {
   CatalogueRecords entries;
   uint8_t* answer = FetchToMemoryBlock(address, 0, kDefaultUserAgent, kCatalogueSizeLimit);
   if (!answer) return entries;
-  const bool isCatalogue =
-      ScanCatalogue(answer, MemorySize(answer),
-                    [&entries](const Text& name, const Text& address) { entries.Add(name, address); });
+  const auto keep = [&entries](const Text& name, const Text& address) {
+    entries.Add(name, address);
+  };
+  const bool isCatalogue = ScanCatalogue(answer, MemorySize(answer), keep);
   MemoryFree(answer);
   if (!isCatalogue) entries.Clear();
   return entries;

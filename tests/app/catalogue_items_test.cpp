@@ -6,6 +6,7 @@
 #include <atomic>
 #include <iterator>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -42,13 +43,26 @@ TEST(CatalogueItemsTest, RecordsKeepTheirTextsExactlyWhileAWorkerReadsThem) {
   };
   CatalogueItemsClear();
   for (const Text& name : names) CatalogueItemsAdd(name, u"http://127.0.0.1/" + name);
-  ASSERT_EQ(CatalogueItemsCount(), std::size(names));
+  ASSERT_EQ(CatalogueItemsCount(), std::ssize(names));
   for (size_t i = 0; i < std::size(names); ++i) {
     const CatalogueItem item = CatalogueItemsGet(static_cast<int64_t>(i) + 1);
     EXPECT_EQ(item.name, names[i]) << i;
     EXPECT_EQ(item.address, u"http://127.0.0.1/" + names[i]) << i;
   }
   EXPECT_EQ(CatalogueItemsCurrentItem().name, names[std::size(names) - 1]);
+  // Records made apart (as a query makes them) join after the others, in their order.
+  CatalogueRecords found;
+  for (const Text& name : names) found.Add(u"found " + name, name);
+  EXPECT_EQ(CatalogueItemsAppend(std::move(found)), std::ssize(names) + 1);
+  EXPECT_EQ(found.Count(), 0);
+  ASSERT_EQ(CatalogueItemsCount(), 2 * std::ssize(names));
+  EXPECT_EQ(CatalogueItemsCurrent(), 2 * std::ssize(names));
+  for (size_t i = 0; i < std::size(names); ++i) {
+    const CatalogueItem item = CatalogueItemsGet(std::ssize(names) + static_cast<int64_t>(i) + 1);
+    EXPECT_EQ(item.name, u"found " + names[i]) << i;
+    EXPECT_EQ(item.address, names[i]) << i;
+  }
+  EXPECT_EQ(CatalogueItemsGet(2).address, u"http://127.0.0.1/" + names[1]);
 
   std::atomic<bool> adding{true};
   std::atomic<int> wrong{0};

@@ -14,8 +14,7 @@ namespace {
 
 using Entries = std::vector<std::pair<Text, Text>>;
 
-// What the query listed when it parsed the answer and walked the tree; nullopt-like
-// {false, {}} when the answer was no catalogue.
+// Whether the query listed the answer when it parsed it and walked the tree, and what.
 std::pair<bool, Entries> ParsedAndWalked(const std::string& xml) {
   constexpr int64_t kDocument = 1;
   Entries entries;
@@ -23,7 +22,9 @@ std::pair<bool, Entries> ParsedAndWalked(const std::string& xml) {
   const XmlNode* root = XmlGetRoot(kDocument);
   const bool listed = XmlGetStatus(kDocument) == 0 && IsCatalogueRoot(root);
   if (listed)
-    WalkCatalogue(root, [&](const Text& name, const Text& address) { entries.emplace_back(name, address); });
+    WalkCatalogue(root, [&](const Text& name, const Text& address) {
+      entries.emplace_back(name, address);
+    });
   XmlFree(kDocument);
   return {listed, entries};
 }
@@ -53,10 +54,12 @@ TEST(CatalogueWalkTest, ScanListsWhatParsingAndWalkingLists) {
        "<group><entry><i src=\"n/nokind.jpg\"/></entry></group></section>"
        "<entry><image src=\"h/outside.jpg\"/></entry>"
        "<album title=\"B&amp;C\"/><album/>"
-       "<wrap><section><group kind=\"pictures\"><entry><i src=\"w/no.jpg\"/></entry></group></section></wrap>"
+       "<wrap><section><group kind=\"pictures\"><entry><i src=\"w/no.jpg\"/></entry></group>"
+       "</section></wrap>"
        "<section><group kind=\"pictures\"><entry><i src=\"n\u00e9/\u65e5.jpg\"/></entry>"
        "<entry><i SRC=\"x/upper.jpg\"/></entry></group></section></catalogue>",
-       {{u"A_1.jpg", u"h/1.jpg"}, {u"A_", u""}, {u"A_", u""}, {u"A_", u""}, {u"A_4.jpg", u"h/4.jpg"},
+       {{u"A_1.jpg", u"h/1.jpg"}, {u"A_", u""}, {u"A_", u""}, {u"A_", u""},
+        {u"A_4.jpg", u"h/4.jpg"},
         {u"_\u65e5.jpg", u"n\u00e9/\u65e5.jpg"}, {u"_", u""}}},
       // Line breaks in a context never reach a name; entries before any album have none.
       {"<?xml version=\"1.0\"?>\n<!-- c --><catalogue>\n<section><group kind=\"pictures\">"
@@ -70,7 +73,9 @@ TEST(CatalogueWalkTest, ScanListsWhatParsingAndWalkingLists) {
        {}},
       {"<catalogue><!-- only a comment --></catalogue>", {}},
       {"<catalogue></catalogue>", {}},
-      {"<catalog><section><group kind=\"pictures\"><entry><i src=\"a/b\"/></entry></group></section></catalog>", {}},
+      {"<catalog><section><group kind=\"pictures\"><entry><i src=\"a/b\"/></entry></group>"
+       "</section></catalog>",
+       {}},
       {"<catalogue><section><group kind=\"pictures\"><entry><i src=\"a/b\"/></entry></group>", {}},
       {"", {}},
   };

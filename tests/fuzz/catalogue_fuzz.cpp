@@ -32,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const XmlNode* root = XmlGetRoot(kDocument);
   if (IsCatalogueRoot(root)) WalkCatalogue(root, into(walked));
   const bool wellFormed = XmlGetStatus(kDocument) == 0;
-  if (wellFormed && (listed != IsCatalogueRoot(root) || (listed && scanned != walked))) std::abort();
+  if (wellFormed && (listed != IsCatalogueRoot(root) || (listed && scanned != walked)))
+    std::abort();
   XmlFree(kDocument);
   return 0;
 }
