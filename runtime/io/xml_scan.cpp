@@ -69,8 +69,9 @@ int64_t XmlScanMemory(const void* data, int64_t length, XmlScanReader& reader) {
   XML_SetCommentHandler(parser, OnComment);
   XML_SetCdataSectionHandler(parser, OnOtherNode, OnEndCdata);
   XML_SetProcessingInstructionHandler(parser, OnProcessingInstruction);
-  // expat takes at most INT_MAX bytes per call.
-  constexpr int64_t kPiece = 1 << 30;
+  // expat copies what it is given into a buffer of its own, so a long text goes in pieces
+  // rather than being held twice.
+  constexpr int64_t kPiece = 1 << 20;
   const char* bytes = length > 0 ? static_cast<const char*>(data) : "";
   int64_t status = 0;
   do {
