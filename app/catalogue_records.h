@@ -1,9 +1,9 @@
 #pragma once
 // CatalogueRecords: names and addresses of catalogue entries, packed as the bytes of their
 // texts in a UTF-8 form that also keeps lone surrogates (each as its own three bytes), so
-// that every text reads back exactly; 100,000 entries then cost a third of what their texts
-// did. The bytes fill chunks of a fixed size that never move, so a growing collection
-// copies nothing and leaves no outgrown blocks behind. Indexes are 0-based.
+// that every text reads back exactly; an entry then costs less than half of what its two
+// texts did. The bytes fill chunks of a fixed size that never move, so a growing
+// collection copies nothing and leaves no outgrown blocks behind. Indexes are 0-based.
 //
 // Thread safety: none; CatalogueItems guards the collection's records with its lock.
 #include <cstdint>
