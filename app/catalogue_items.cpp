@@ -1,41 +1,50 @@
 #include "catalogue_items.h"
 
-#include <deque>
 #include <mutex>
+#include <utility>
 
 namespace {
 
 std::mutex itemsLock;
-std::deque<CatalogueItem> items;  // a deque keeps records in place while it grows
-int64_t current = 0;              // handle of the current record, 0 for none
+CatalogueRecords items;
+int64_t current = 0;  // handle of the current record, 0 for none
 
-bool IsHandle(int64_t handle) { return handle >= 1 && handle <= static_cast<int64_t>(items.size()); }
+bool IsHandle(int64_t handle) { return handle >= 1 && handle <= items.Count(); }
 
 }  // namespace
 
 void CatalogueItemsClear() {
   std::lock_guard lock(itemsLock);
-  items.clear();
+  items.Clear();
   current = 0;
 }
 
 int64_t CatalogueItemsAdd(const Text& name, const Text& address) {
   std::lock_guard lock(itemsLock);
-  items.push_back(CatalogueItem{name, address});
-  current = static_cast<int64_t>(items.size());
+  items.Add(name, address);
+  current = items.Count();
   return current;
+}
+
+int64_t CatalogueItemsAppend(CatalogueRecords&& records) {
+  std::lock_guard lock(itemsLock);
+  const int64_t first = items.Count() + 1;
+  if (records.Count() == 0) return first;
+  items.Append(std::move(records));
+  current = items.Count();
+  return first;
 }
 
 int64_t CatalogueItemsCount() {
   std::lock_guard lock(itemsLock);
-  return static_cast<int64_t>(items.size());
+  return items.Count();
 }
 
 int CatalogueItemsSelect(int64_t handle, CatalogueItem* record) {
   std::lock_guard lock(itemsLock);
   if (!IsHandle(handle)) return 0;
   current = handle;
-  if (record) *record = items[static_cast<size_t>(handle - 1)];
+  if (record) *record = items.Get(handle - 1);
   return 1;
 }
 
@@ -46,10 +55,10 @@ int64_t CatalogueItemsCurrent() {
 
 CatalogueItem CatalogueItemsCurrentItem() {
   std::lock_guard lock(itemsLock);
-  return IsHandle(current) ? items[static_cast<size_t>(current - 1)] : CatalogueItem{};
+  return IsHandle(current) ? items.Get(current - 1) : CatalogueItem{};
 }
 
 CatalogueItem CatalogueItemsGet(int64_t handle) {
   std::lock_guard lock(itemsLock);
-  return IsHandle(handle) ? items[static_cast<size_t>(handle - 1)] : CatalogueItem{};
+  return IsHandle(handle) ? items.Get(handle - 1) : CatalogueItem{};
 }

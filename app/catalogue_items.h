@@ -9,17 +9,15 @@
 // while no worker uses it (the commands make sure of that).
 #include <cstdint>
 
-#include "text.h"
-
-struct CatalogueItem {
-  Text name;     // shown in column 1; the saved file's name
-  Text address;  // where the item's data is fetched
-};
+#include "catalogue_records.h"
 
 // Removes every record; no record is current afterwards.
 void CatalogueItemsClear();
 // Appends a record, makes it current and returns its handle.
 int64_t CatalogueItemsAdd(const Text& name, const Text& address);
+// Appends every record of `records` (which then holds none), makes the last one current
+// and returns the first one's handle.
+int64_t CatalogueItemsAppend(CatalogueRecords&& records);
 int64_t CatalogueItemsCount();
 
 // Makes the record of `handle` current; 0 (and nothing changes) for a handle that does

@@ -1,5 +1,7 @@
 #include "catalogue_query.h"
 
+#include <utility>
+
 #include "app_state.h"
 #include "catalogue_address.h"
 #include "catalogue_items.h"
@@ -12,38 +14,42 @@
 #include "report_list.h"
 #include "statusbar.h"
 #include "texts.h"
-#include "xml_document.h"
 
 namespace {
 
 using R = TextRole;
 
 constexpr int kDecodeUtf8 = 2;
-constexpr int64_t kCatalogueDocument = 1;
 constexpr int64_t kRowNumberWidth = 4;
 // A longer answer is no catalogue of ours; the limit keeps a server from filling memory.
 constexpr int64_t kCatalogueSizeLimit = int64_t{256} << 20;
 
-// Makes one row and one record per entry of the walk.
-class CatalogueRows {
- public:
-  void Add(const Text& name, const Text& address) {
-    const int64_t handle = CatalogueItemsAdd(name, address);
-    ++rows_;
-    ListAddItem(kItemList, -1, RowNumberText(rows_) + T(R::RowOpening) + name + T(R::RowClosing));
-    ListSetItemValue(kItemList, rows_ - 1, handle);
-  }
-
- private:
-  int64_t rows_ = 0;
-};
-
-bool ParseAnswer(const Text& address) {
+// The entries of a catalogue answer; none when the answer is no catalogue. The answer is
+// scanned rather than parsed into a tree, and let go of before any row is made, so that
+// a long catalogue never has its text, a tree and its rows in memory at once.
+CatalogueRecords ReadAnswer(const Text& address) {
+  CatalogueRecords entries;
   uint8_t* answer = FetchToMemoryBlock(address, 0, kDefaultUserAgent, kCatalogueSizeLimit);
-  if (!answer) return false;
-  const int64_t made = XmlParseMemory(kCatalogueDocument, answer, MemorySize(answer), 0);
+  if (!answer) return entries;
+  const auto keep = [&entries](const Text& name, const Text& address) {
+    entries.Add(name, address);
+  };
+  const bool isCatalogue = ScanCatalogue(answer, MemorySize(answer), keep);
   MemoryFree(answer);
-  return made != 0;
+  if (!isCatalogue) entries.Clear();
+  return entries;
+}
+
+// Makes one row per record from `first` (a handle) on, numbered from 1.
+void AddRows(int64_t first) {
+  const int64_t count = CatalogueItemsCount() - first + 1;
+  for (int64_t number = 1; number <= count; ++number) {
+    const int64_t handle = first + number - 1;
+    ListAddItem(kItemList, -1,
+                RowNumberText(number) + T(R::RowOpening) + CatalogueItemsGet(handle).name +
+                    T(R::RowClosing));
+    ListSetItemValue(kItemList, number - 1, handle);
+  }
 }
 
 void EmptyCatalogue() {
@@ -67,21 +73,14 @@ Text RowNumberText(int64_t number) {
 }
 
 void FillCatalogue(const Text& address) {
-  if (!ParseAnswer(address)) return;
-  const XmlNode* root = XmlGetRoot(kCatalogueDocument);
-  if (XmlGetStatus(kCatalogueDocument) != 0 || !IsCatalogueRoot(root)) {
-    XmlFree(kCatalogueDocument);
-    return;
-  }
+  CatalogueRecords entries = ReadAnswer(address);
+  if (entries.Count() == 0) return;
   ListSetRedraw(kItemList, 0);
-  CatalogueRows rows;
-  WalkCatalogue(root, [&rows](const Text& name, const Text& address) { rows.Add(name, address); });
-  if (CatalogueItemsCount() > 0)
-    StatusbarSetText(kMainStatusbar, kStatusField,
-                     T(R::WordSeparator) + TextFromInt(CatalogueItemsCount()) + T(R::CountText), 0);
+  AddRows(CatalogueItemsAppend(std::move(entries)));
+  StatusbarSetText(kMainStatusbar, kStatusField,
+                   T(R::WordSeparator) + TextFromInt(CatalogueItemsCount()) + T(R::CountText), 0);
   FitNumberColumn();
   ListSetRedraw(kItemList, 1);
-  XmlFree(kCatalogueDocument);
 }
 
 int RunCatalogueQuery() {

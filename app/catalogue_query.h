@@ -1,6 +1,6 @@
 #pragma once
 // The catalogue query: turns the search field's text into one catalogue address
-// (catalogue_address.h), fetches and parses the answer, walks it (catalogue_walk.h) and
+// (catalogue_address.h), fetches the answer, scans it (catalogue_walk.h) and
 // fills the item list and CatalogueItems together. Results and failures are reported in
 // the status bar's first field.
 //

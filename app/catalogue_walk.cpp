@@ -1,7 +1,10 @@
 #include "catalogue_walk.h"
 
+#include <vector>
+
 #include "texts.h"
 #include "xml_document.h"
+#include "xml_scan.h"
 
 namespace {
 
@@ -19,50 +22,98 @@ Text OnOneLine(Text name) {
   return name;
 }
 
-bool IsElementNamed(const XmlNode* node, const Text& name) {
-  return XmlNodeGetKind(node) == kXmlElement && XmlNodeGetName(node) == name;
-}
-
-class CatalogueWalk {
+// Reads the nodes in document order: the context elements and sections under the root,
+// the wanted groups in a section, and the first child of each entry in such a group.
+class CatalogueReader final : public XmlScanReader {
  public:
-  explicit CatalogueWalk(const CatalogueEntrySink& sink) : sink_(sink) {}
+  explicit CatalogueReader(const CatalogueEntrySink& sink) : sink_(sink) {}
 
-  void Root(const XmlNode* root) {
-    for (const XmlNode* child = XmlNodeFirstChild(root); child; child = XmlNodeNextSibling(child)) {
-      if (IsElementNamed(child, contextElement_))
-        context_ = XmlNodeGetAttribute(child, T(R::ContextAttribute));
-      else if (IsElementNamed(child, sectionElement_))
-        Section(child);
-    }
+  void ElementStart(TextView name, const XmlScanAttributes& attributes) override {
+    ElementStart(name, [&attributes](TextView attribute) { return attributes.Get(attribute); });
   }
+
+  template <class Attribute>
+  void ElementStart(TextView name, const Attribute& attribute) {
+    Level level = Level::kOther;
+    switch (open_.empty() ? Level::kNone : open_.back()) {
+      case Level::kNone:
+        if (name == T(R::RootElement)) level = Level::kRoot;
+        isCatalogue_ = level == Level::kRoot;
+        break;
+      case Level::kRoot:
+        rootHasChild_ = true;
+        if (name == T(R::ContextElement)) context_ = attribute(T(R::ContextAttribute));
+        else if (name == T(R::SectionElement)) level = Level::kSection;
+        break;
+      case Level::kSection:
+        if (name == T(R::GroupElement) && attribute(T(R::KindAttribute)) == T(R::WantedKind))
+          level = Level::kGroup;
+        break;
+      case Level::kGroup:
+        if (name == T(R::EntryElement)) level = Level::kEntry;
+        break;
+      case Level::kEntry:
+        Entry(attribute(T(R::SourceAttribute)));
+        break;
+      case Level::kOther:
+        break;
+    }
+    open_.push_back(level);
+  }
+
+  void ElementEnd() override {
+    if (!open_.empty()) open_.pop_back();
+  }
+
+  // A node without attributes: under an entry its address is empty.
+  void OtherNode() override {
+    if (open_.empty()) return;
+    if (open_.back() == Level::kRoot) rootHasChild_ = true;
+    if (open_.back() == Level::kEntry) Entry(Text());
+  }
+
+  bool IsCatalogue() const { return isCatalogue_ && rootHasChild_; }
 
  private:
-  void Section(const XmlNode* section) {
-    for (const XmlNode* group = XmlNodeFirstChild(section); group; group = XmlNodeNextSibling(group))
-      if (IsElementNamed(group, groupElement_) && XmlNodeGetAttribute(group, kindAttribute_) == wantedKind_)
-        Group(group);
-  }
+  enum class Level { kNone, kRoot, kSection, kGroup, kEntry, kOther };
 
-  void Group(const XmlNode* group) {
-    for (const XmlNode* entry = XmlNodeFirstChild(group); entry; entry = XmlNodeNextSibling(entry))
-      if (IsElementNamed(entry, entryElement_) && XmlNodeChildCount(entry) > 0)
-        Entry(XmlNodeGetAttribute(XmlNodeFirstChild(entry), sourceAttribute_));
-  }
-
+  // Only an entry's first child counts; the entry is done with once it is read.
   void Entry(const Text& address) {
+    open_.back() = Level::kOther;
     sink_(OnOneLine(context_ + T(R::NameJoiner) + LastSegment(address)), address);
   }
 
   const CatalogueEntrySink& sink_;
-  const Text& contextElement_ = T(R::ContextElement);
-  const Text& sectionElement_ = T(R::SectionElement);
-  const Text& groupElement_ = T(R::GroupElement);
-  const Text& kindAttribute_ = T(R::KindAttribute);
-  const Text& wantedKind_ = T(R::WantedKind);
-  const Text& entryElement_ = T(R::EntryElement);
-  const Text& sourceAttribute_ = T(R::SourceAttribute);
+  std::vector<Level> open_;  // the open elements, innermost last
   Text context_;
+  bool isCatalogue_ = false;
+  bool rootHasChild_ = false;
 };
+
+// Tells the reader of every node under and including `root`, without recursion, so that
+// deep trees cannot exhaust the stack.
+void ReadTree(const XmlNode* root, CatalogueReader& reader) {
+  const XmlNode* node = root;
+  while (node) {
+    if (XmlNodeGetKind(node) != kXmlElement) {
+      reader.OtherNode();
+    } else {
+      reader.ElementStart(XmlNodeGetName(node),
+                          [node](TextView name) { return XmlNodeGetAttribute(node, name); });
+      if (const XmlNode* child = XmlNodeFirstChild(node)) {
+        node = child;
+        continue;
+      }
+      reader.ElementEnd();
+    }
+    // Up until a node has a next sibling, closing the elements left.
+    while (node != root && !XmlNodeNextSibling(node)) {
+      node = XmlNodeParent(node);
+      reader.ElementEnd();
+    }
+    node = node == root ? nullptr : XmlNodeNextSibling(node);
+  }
+}
 
 }  // namespace
 
@@ -71,5 +122,12 @@ bool IsCatalogueRoot(const XmlNode* root) {
 }
 
 void WalkCatalogue(const XmlNode* root, const CatalogueEntrySink& sink) {
-  CatalogueWalk(sink).Root(root);
+  if (!root) return;
+  CatalogueReader reader(sink);
+  ReadTree(root, reader);
+}
+
+bool ScanCatalogue(const void* data, int64_t length, const CatalogueEntrySink& sink) {
+  CatalogueReader reader(sink);
+  return XmlScanMemory(data, length, reader) == 0 && reader.IsCatalogue();
 }

@@ -100,7 +100,7 @@ void ListSetItemFlags(int64_t number, int64_t row, int64_t flags) {
 
 Text ListGetCellText(int64_t number, int64_t row, int64_t column) {
   return WithList<Text>(number, Text(),
-                        [&](int64_t, ListRows& rows) { return rows.Cell(row, column); });
+                        [&](int64_t, ListRows& rows) { return Text(rows.Cell(row, column)); });
 }
 
 namespace {

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <iterator>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -29,6 +31,55 @@ TEST(CatalogueItemsTest, SelectingHandsOverTheRecordItSelectedWhateverOtherThrea
   EXPECT_EQ(CatalogueItemsSelect(3, &untouched), 0);
   EXPECT_EQ(untouched.name, u"kept");
   CatalogueItemsClear();
+}
+
+// Records are packed into one store; every text must come back exactly, whatever it
+// holds, while a worker reads records as more are added.
+TEST(CatalogueItemsTest, RecordsKeepTheirTextsExactlyWhileAWorkerReadsThem) {
+  const Text names[] = {
+      u"", u"plain.jpg", u"caf\u00e9 \u65e5\u672c.png", u"\U0001F600 face",
+      Text(u"lone \xD800 high") , Text(u"lone \xDC00 low"), Text(u"end \xDBFF"),
+      Text(1, u'\0') + u"nul", u"\u07FF\u0800\uFFFF",
+  };
+  CatalogueItemsClear();
+  for (const Text& name : names) CatalogueItemsAdd(name, u"http://127.0.0.1/" + name);
+  ASSERT_EQ(CatalogueItemsCount(), std::ssize(names));
+  for (size_t i = 0; i < std::size(names); ++i) {
+    const CatalogueItem item = CatalogueItemsGet(static_cast<int64_t>(i) + 1);
+    EXPECT_EQ(item.name, names[i]) << i;
+    EXPECT_EQ(item.address, u"http://127.0.0.1/" + names[i]) << i;
+  }
+  EXPECT_EQ(CatalogueItemsCurrentItem().name, names[std::size(names) - 1]);
+  // Records made apart (as a query makes them) join after the others, in their order.
+  CatalogueRecords found;
+  for (const Text& name : names) found.Add(u"found " + name, name);
+  EXPECT_EQ(CatalogueItemsAppend(std::move(found)), std::ssize(names) + 1);
+  EXPECT_EQ(found.Count(), 0);
+  ASSERT_EQ(CatalogueItemsCount(), 2 * std::ssize(names));
+  EXPECT_EQ(CatalogueItemsCurrent(), 2 * std::ssize(names));
+  for (size_t i = 0; i < std::size(names); ++i) {
+    const CatalogueItem item = CatalogueItemsGet(std::ssize(names) + static_cast<int64_t>(i) + 1);
+    EXPECT_EQ(item.name, u"found " + names[i]) << i;
+    EXPECT_EQ(item.address, names[i]) << i;
+  }
+  EXPECT_EQ(CatalogueItemsGet(2).address, u"http://127.0.0.1/" + names[1]);
+
+  std::atomic<bool> adding{true};
+  std::atomic<int> wrong{0};
+  std::thread worker([&] {
+    while (adding)
+      for (size_t i = 0; i < std::size(names); ++i)
+        if (CatalogueItemsGet(static_cast<int64_t>(i) + 1).name != names[i]) ++wrong;
+  });
+  for (int i = 0; i < 20000; ++i) CatalogueItemsAdd(u"more " + TextFromInt(i), u"x");
+  adding = false;
+  worker.join();
+  EXPECT_EQ(wrong, 0);
+  EXPECT_EQ(CatalogueItemsGet(CatalogueItemsCount()).name, u"more 19999");
+  EXPECT_EQ(CatalogueItemsGet(CatalogueItemsCount() + 1).name, u"");
+  CatalogueItemsClear();
+  EXPECT_EQ(CatalogueItemsCount(), 0);
+  EXPECT_EQ(CatalogueItemsCurrent(), 0);
 }
 
 }  // namespace

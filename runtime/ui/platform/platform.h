@@ -48,7 +48,8 @@ class PlatformListModel {
   virtual int64_t RowCount() const = 0;
   virtual int64_t ColumnCount() const = 0;
   virtual const Text& Title(int64_t column) const = 0;
-  virtual const Text& Cell(int64_t row, int64_t column) const = 0;
+  // Valid until the rows next change.
+  virtual TextView Cell(int64_t row, int64_t column) const = 0;
   // which: kListColourText or kListColourBackground; -1 when the default applies.
   virtual int64_t Colour(int64_t row, int64_t column, int64_t which) const = 0;
   virtual ListCheck Check(int64_t row) const = 0;

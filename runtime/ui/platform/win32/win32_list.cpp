@@ -403,7 +403,7 @@ bool ReportList::Notify(const NMHDR& header, LRESULT& result) {
 void ReportList::GiveText(NMLVDISPINFOW& info) const {
   LVITEMW& item = info.item;
   if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
-  const Text& text = rows_.Cell(item.iItem, item.iSubItem);
+  const TextView text = rows_.Cell(item.iItem, item.iSubItem);
   const size_t length = std::min(text.size(), static_cast<size_t>(item.cchTextMax - 1));
   std::memcpy(item.pszText, text.data(), length * sizeof(wchar_t));
   item.pszText[length] = L'\0';
@@ -575,7 +575,7 @@ void PlatformListSetColumnWidth(int64_t handle, int64_t column, int64_t width) {
 int64_t PlatformListCellWidth(int64_t handle, int64_t row, int64_t column) {
   ReportList* list = ListOf(handle);
   if (!list || !list->Rows().HasCell(row, column)) return 0;
-  const Text& text = list->Rows().Cell(row, column);
+  const Text text(list->Rows().Cell(row, column));  // the message wants it terminated
   const int64_t textWidth =
       list->Send(LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(WideOf(text)));
   int64_t before = 0;
