@@ -4,8 +4,9 @@
 // stopped, the window and services released.
 //   big_list_job ADDRESS EXPECTED_ENTRIES FOLDER/
 // Prints one line per command, "command=NAME seconds=S", then the fill's line of
-// job_clock.h with rows=N and resident_growth_kib (the resident size after the fill less
-// that before it). Fails unless every command left the rows as it must.
+// job_clock.h (its peak is the fill's) with rows=N, resident_growth_kib (the resident size
+// after the fill less that before it) and job_peak_kib (the whole job's peak). Fails unless
+// every command left the rows as it must.
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -104,6 +105,7 @@ int main(int argc, char** argv) {
   ServePendingEvents();
   const double fillSeconds = clock.Seconds();
   const long residentGrowth = ResidentKib() - residentBefore;
+  const long fillPeak = PeakKib();
   if (ListItemCount(kItemList) != n || CatalogueItemsCount() != n)
     return JobFailed(argv[0], "listed " + std::to_string(ListItemCount(kItemList)) + " rows");
   std::printf("command=fill seconds=%.6f\n", fillSeconds);
@@ -142,9 +144,10 @@ int main(int argc, char** argv) {
     StopServices();
     CatalogueItemsClear();
   });
-  // The fill's figures last: the peak is the whole job's.
-  std::printf("seconds=%.6f peak_kib=%ld growth_kib=%ld rows=%lld resident_growth_kib=%ld\n",
-              fillSeconds, PeakKib(), PeakKib() - residentBefore, static_cast<long long>(n),
-              residentGrowth);
+  // The fill's figures last, with the whole job's peak.
+  std::printf(
+      "seconds=%.6f peak_kib=%ld growth_kib=%ld rows=%lld resident_growth_kib=%ld job_peak_kib=%ld\n",
+      fillSeconds, fillPeak, fillPeak - residentBefore, static_cast<long long>(n), residentGrowth,
+      PeakKib());
   return 0;
 }
