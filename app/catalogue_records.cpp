@@ -14,49 +14,71 @@ uint32_t Bytes(size_t count) {
   return static_cast<uint32_t>(count);
 }
 
+// How many units `name` and `address` share at their ends.
+size_t SharedEnd(TextView name, TextView address) {
+  size_t shared = 0;
+  while (shared < name.size() && shared < address.size() &&
+         name[name.size() - 1 - shared] == address[address.size() - 1 - shared])
+    ++shared;
+  return shared;
+}
+
 }  // namespace
 
 void CatalogueRecords::Clear() {
   chunks_ = {};
   records_ = {};
+  lastNameStart_.clear();
 }
 
 void CatalogueRecords::Add(TextView name, TextView address) {
+  const size_t sharedUnits = SharedEnd(name, address);
+  const TextView nameStart = name.substr(0, name.size() - sharedUnits);
+  const bool ownsNameStart = records_.empty() || nameStart != lastNameStart_;
   encoded_.clear();
-  Encode(name);
-  const uint32_t nameBytes = Bytes(encoded_.size());
+  if (ownsNameStart) Encode(nameStart);
+  const uint32_t ownNameBytes = Bytes(encoded_.size());
   Encode(address);
-  const uint32_t addressBytes = Bytes(encoded_.size() - nameBytes);
+  const uint32_t addressBytes = Bytes(encoded_.size() - ownNameBytes);
+  const uint32_t nameOwner = ownsNameStart ? Bytes(records_.size()) : records_.back().nameOwner;
+  if (ownsNameStart) lastNameStart_ = Text(nameStart);
   if (chunks_.empty() || chunks_.back().capacity() - chunks_.back().size() < encoded_.size()) {
     chunks_.emplace_back().reserve(std::max(kChunkBytes, encoded_.size()));
     Bytes(chunks_.size());
   }
   std::vector<char>& chunk = chunks_.back();
   records_.push_back(Record{static_cast<uint32_t>(chunks_.size() - 1), Bytes(chunk.size()),
-                            nameBytes, addressBytes});
+                            ownNameBytes, addressBytes, nameOwner, Bytes(sharedUnits)});
   chunk.insert(chunk.end(), encoded_.begin(), encoded_.end());
 }
 
 void CatalogueRecords::Append(CatalogueRecords&& other) {
+  if (other.records_.empty()) return;
   if (records_.empty()) {
     chunks_ = std::move(other.chunks_);
     records_ = std::move(other.records_);
   } else {
-    const auto shift = static_cast<uint32_t>(chunks_.size());
+    const auto chunkShift = static_cast<uint32_t>(chunks_.size());
+    const uint32_t recordShift = Bytes(records_.size());
     for (Record record : other.records_) {
-      record.chunk += shift;
+      record.chunk += chunkShift;
+      record.nameOwner += recordShift;
       records_.push_back(record);
     }
     std::move(other.chunks_.begin(), other.chunks_.end(), std::back_inserter(chunks_));
   }
+  lastNameStart_ = std::move(other.lastNameStart_);
   other.Clear();
 }
 
 CatalogueItem CatalogueRecords::Get(int64_t index) const {
   const Record& record = records_[static_cast<size_t>(index)];
-  const char* name = chunks_[record.chunk].data() + record.start;
-  return CatalogueItem{Decode(name, record.nameBytes),
-                       Decode(name + record.nameBytes, record.addressBytes)};
+  const Record& owner = records_[record.nameOwner];
+  const char* bytes = chunks_[record.chunk].data() + record.start;
+  CatalogueItem item{Decode(chunks_[owner.chunk].data() + owner.start, owner.ownNameBytes),
+                     Decode(bytes + record.ownNameBytes, record.addressBytes)};
+  item.name.append(item.address, item.address.size() - record.sharedUnits, record.sharedUnits);
+  return item;
 }
 
 // Each unit takes at most three bytes (a pair four for two), so the bytes are written into

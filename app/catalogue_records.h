@@ -29,11 +29,17 @@ class CatalogueRecords {
   CatalogueItem Get(int64_t index) const;
 
  private:
+  // A catalogue names an entry by a part common to its group (an album's title) and the
+  // last part of its address: a name is kept as the part before the end it shares with
+  // the address, that part stored once for a run of records with the same (by the run's
+  // first record, its owner), and the number of units taken from the address's end.
   struct Record {
     uint32_t chunk;
-    uint32_t start;
-    uint32_t nameBytes;
+    uint32_t start;          // the own name part's bytes (none unless the owner), then the address's
+    uint32_t ownNameBytes;
     uint32_t addressBytes;
+    uint32_t nameOwner;      // index of the record holding this name's first part
+    uint32_t sharedUnits;    // the name's last units, which are the address's last
   };
 
   void Encode(TextView text);
@@ -42,4 +48,5 @@ class CatalogueRecords {
   std::vector<std::vector<char>> chunks_;  // each filled up to its capacity at most
   std::deque<Record> records_;
   std::string encoded_;  // the record being added
+  Text lastNameStart_;   // the first part of the last record's name
 };

@@ -82,4 +82,31 @@ TEST(CatalogueItemsTest, RecordsKeepTheirTextsExactlyWhileAWorkerReadsThem) {
   EXPECT_EQ(CatalogueItemsCurrent(), 0);
 }
 
+// A name is kept as the part before the end it shares with its address, once for a run
+// of records alike; each must still come back whole, whatever the runs.
+TEST(CatalogueItemsTest, NamesSharingTheirAddressesEndsAndTheirGroupsComeBackWhole) {
+  const std::pair<Text, Text> entries[] = {
+      {u"Album 1 - a.jpg", u"http://h/album-1/a.jpg"},
+      {u"Album 1 - b.jpg", u"http://h/album-1/b.jpg"},
+      {u"Album 2 - b.jpg", u"http://h/album-2/b.jpg"},
+      {u"Album 2 - x", u"http://h/y"},
+      {u"Album 1 - a.jpg", u"http://h/album-1/a.jpg"},
+      {u"", u""},
+      {u"same", u"same"},
+      {u"longer than its address", u"address"},
+      {u"Album 1 - a.jpg", u""},
+  };
+  CatalogueRecords first, second;
+  for (const auto& [name, address] : entries) first.Add(name, address);
+  for (const auto& [name, address] : entries) second.Add(name, address);
+  first.Append(std::move(second));
+  ASSERT_EQ(first.Count(), 2 * std::ssize(entries));
+  for (int64_t i = 0; i < first.Count(); ++i) {
+    const auto& [name, address] = entries[static_cast<size_t>(i) % std::size(entries)];
+    const CatalogueItem item = first.Get(i);
+    EXPECT_EQ(item.name, name) << i;
+    EXPECT_EQ(item.address, address) << i;
+  }
+}
+
 }  // namespace
