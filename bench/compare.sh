@@ -461,6 +461,7 @@ body_growth_goal_kib=$((body_mib * 1024 + 4096))
 
 mib() { awk -v k="$1" 'BEGIN { printf "%.1f MiB", k / 1024 }'; }
 secs() { awk -v s="$1" 'BEGIN { if (s < 1) printf "%.1f ms", s * 1000; else printf "%.2f s", s }'; }
+holds() { awk -v a="$1" -v b="$2" 'BEGIN { print (a <= b) ? "yes" : "NO" }'; }
 # The median of FILE's seconds with their spread: "1.21 s (1.10-1.40)".
 spread() {
   local m
