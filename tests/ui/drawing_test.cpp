@@ -2,6 +2,7 @@
 // drawing life cycle and drawing on two threads at once.
 #include <cmath>
 #include <thread>
+#include <vector>
 
 #include "picture_helpers.h"
 #include "platform/text_render.h"
@@ -273,6 +274,38 @@ TEST_F(DrawingTest, HugeTextIsRenderedOnlyWhereItMeetsTheClip) {
   EXPECT_GT(inked, mask.width * mask.height * 9 / 10);
   EXPECT_FALSE(renderer.Render(solid, 700, 0, 0.0, 600, 400, mask));
   EXPECT_FALSE(renderer.Render(solid, -w - h / 4, 100, 0.0, 600, 400, mask));  // past any overhang
+}
+
+// Masks are kept for every thread (a worker thread marks each picture): one thread gets
+// what another rendered, and nothing rendered otherwise is taken for it.
+TEST_F(DrawingTest, EveryThreadGetsTheMaskItWouldRenderItself) {
+  FontSpec spec;
+  ASSERT_TRUE(PlatformFontResolve(u"DejaVu Sans", spec.face));
+  spec.pixelHeight = 40;
+  auto rendered = [&spec](double angle, int64_t clipWidth) {
+    TextRenderer renderer;
+    renderer.UseFont(spec);
+    TextMask mask;
+    std::vector<uint8_t> bytes;
+    if (!renderer.Render(kWord, 30, 120, angle, clipWidth, 200, mask)) return bytes;
+    for (int64_t row = 0; row < mask.height; ++row)
+      bytes.insert(bytes.end(), mask.bits + row * mask.stride,
+                   mask.bits + row * mask.stride + mask.width);
+    bytes.push_back(static_cast<uint8_t>(mask.width));
+    return bytes;
+  };
+  const std::vector<uint8_t> here = rendered(30.0, 300);
+  ASSERT_FALSE(here.empty());
+  std::vector<uint8_t> there, turned, narrower;
+  std::thread([&] {
+    there = rendered(30.0, 300);
+    turned = rendered(31.0, 300);
+    narrower = rendered(30.0, 120);
+  }).join();
+  EXPECT_EQ(there, here);
+  EXPECT_NE(turned, here);
+  EXPECT_NE(narrower, here);
+  EXPECT_EQ(rendered(31.0, 300), turned);
 }
 
 // Twenty rounds over the same spot: a disturbed round would show in the blend.
