@@ -49,19 +49,23 @@ void Timed(const char* name, const std::function<void()>& command) {
   std::fflush(stdout);
 }
 
-// How many rows have every bit of `flags` set.
-int64_t RowsWith(int64_t flags) {
+// How many rows pass `test`.
+template <class Test>
+int64_t RowsWhere(Test test) {
   int64_t count = 0;
   for (int64_t row = 0, rows = ListItemCount(kItemList); row < rows; ++row)
-    count += (ListGetItemFlags(kItemList, row) & flags) == flags ? 1 : 0;
+    count += test(row) ? 1 : 0;
   return count;
 }
 
+// How many rows have every bit of `flags` set.
+int64_t RowsWith(int64_t flags) {
+  return RowsWhere(
+      [flags](int64_t row) { return (ListGetItemFlags(kItemList, row) & flags) == flags; });
+}
+
 int64_t RowsWithStatus(R status) {
-  int64_t count = 0;
-  for (int64_t row = 0, rows = ListItemCount(kItemList); row < rows; ++row)
-    count += RowHasStatus(row, status) ? 1 : 0;
-  return count;
+  return RowsWhere([status](int64_t row) { return RowHasStatus(row, status); });
 }
 
 // Serves the UI thread until the run or the totals have stopped.

@@ -279,12 +279,12 @@ TEST_F(DrawingTest, HugeTextIsRenderedOnlyWhereItMeetsTheClip) {
 // Masks are kept for every thread (a worker thread marks each picture): one thread gets
 // what another rendered, and nothing rendered otherwise is taken for it.
 TEST_F(DrawingTest, EveryThreadGetsTheMaskItWouldRenderItself) {
-  FontSpec spec;
-  ASSERT_TRUE(PlatformFontResolve(u"DejaVu Sans", spec.face));
-  spec.pixelHeight = 40;
-  auto rendered = [&spec](double angle, int64_t clipWidth) {
+  FontSpec face;
+  ASSERT_TRUE(PlatformFontResolve(u"DejaVu Sans", face.face));
+  face.pixelHeight = 40;
+  auto rendered = [&face](double angle, int64_t clipWidth) {
     TextRenderer renderer;
-    renderer.UseFont(spec);
+    renderer.UseFont(face);
     TextMask mask;
     std::vector<uint8_t> bytes;
     if (!renderer.Render(kWord, 30, 120, angle, clipWidth, 200, mask)) return bytes;
