@@ -80,11 +80,13 @@ int CommandInvertChecks() {
 int CommandRequeueFailed() {
   ListSetRedraw(kItemList, 0);
   const int64_t rows = ListItemCount(kItemList);
+  bool requeued = false;
   for (int64_t row = 0; row < rows; ++row) {
     if (!RowHasStatus(row, R::StatusTextFailed)) continue;
     Requeue(row, kListItemChecked);
-    SetDownloadEnabled(true);
+    requeued = true;
   }
+  if (requeued) SetDownloadEnabled(true);  // once: under Windows a toolbar call is a message
   ListSetRedraw(kItemList, 1);
   ResetProgressBars();
   return 0;

@@ -44,6 +44,9 @@ struct ControlTag {
   int64_t window = -1;  // number of the owning toolkit window
   bool isWindow = false;
   ControlNotify notify;  // the kind's handling of the control's messages, or empty
+  // The kind's handling of messages to the control itself, before the control sees them;
+  // true keeps a message from the control.
+  ControlNotify own;
 };
 
 // Registers a window or control; `gone` hears its handle once, when it is destroyed

@@ -36,6 +36,12 @@ LRESULT CALLBACK WatchDestruction(HWND window, UINT message, WPARAM wParam, LPAR
   auto found = Registry().find(window);
   if (found == Registry().end()) return DefWindowProcW(window, message, wParam, lParam);
   const WNDPROC previous = found->second.previous;
+  if (found->second.tag.own && message != WM_NCDESTROY) {
+    // A copy: the handling may destroy the control, and its entry with it.
+    const ControlNotify own = found->second.tag.own;
+    LRESULT result = 0;
+    if (own(window, message, wParam, lParam, result)) return result;
+  }
   if (message == WM_NCDESTROY) {
     SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
     ForgetToolTip(window);

@@ -1,23 +1,29 @@
 // The report list: a SysListView32 in report view over the toolkit's own rows
-// (PlatformListModel). The control keeps one item per row with the checkbox state image
-// and asks for every text (LPSTR_TEXTCALLBACK), so a large fill copies no text into it.
-// Checkbox changes of the user pass the window filter; the list's notices become gadget
-// events, and cell colours and grid lines are applied in custom draw.
+// (PlatformListModel). The control keeps no items (LVS_OWNERDATA): it holds the row count,
+// the selection and the focus, and asks for every text and checkbox, so that a change of
+// every row's checkbox is one repaint and a row costs the control nothing. The control
+// leaves checkboxes to its owner: the user's clicks and Space are taken here and pass the
+// window filter. The list's notices become gadget events, and cell colours and grid lines
+// are applied in custom draw.
 #include <algorithm>
 #include <climits>
 #include <cstring>
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/pending_selection.h"
 #include "win32_common.h"
+// After windows.h, which win32_common.h brings.
+#include <windowsx.h>
 #include "win32_resources.h"
 
 namespace {
 
-constexpr UINT kNoticeStateBits = LVIS_STATEIMAGEMASK | LVIS_SELECTED | LVIS_FOCUSED;
 // Space around a cell's text (the control's own label padding on both sides).
 constexpr int kCellMargins = 12;
+// Posted to the list when the program has changed it: its turn is over.
+constexpr UINT kHandOverMessage = WM_APP + 2;
 
 UINT ImageOf(ListCheck check) {
   switch (check) {
@@ -29,17 +35,6 @@ UINT ImageOf(ListCheck check) {
       break;
   }
   return INDEXTOSTATEIMAGEMASK(1);
-}
-
-ListCheck CheckOfImage(UINT state) {
-  switch ((state & LVIS_STATEIMAGEMASK) >> 12) {
-    case 2:
-      return ListCheck::kTicked;
-    case 3:
-      return ListCheck::kThird;
-    default:
-      return ListCheck::kClear;
-  }
 }
 
 class ReportList {
@@ -73,7 +68,10 @@ class ReportList {
   };
 
   LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
-    return SendMessageW(control_, message, wParam, lParam);
+    ++ownSends_;
+    const LRESULT result = SendMessageW(control_, message, wParam, lParam);
+    --ownSends_;
+    return result;
   }
 
   void SetState(int64_t row, UINT state, UINT mask) {
@@ -99,28 +97,42 @@ class ReportList {
     return rect;
   }
 
-  // Selections made while the list is not redrawn are gathered (pending_selection.h) and
-  // handed over when it is redrawn, or when the control's own selection is needed.
+  // The program's changes of selection (pending_selection.h) and of rows are gathered and
+  // handed to the control in one pass: before the control handles anyone else's message
+  // (the user's, a repaint), when the program's turn is over, when the list is redrawn,
+  // or when the control's own selection is needed. Changing every row is then one message.
   void Select(int64_t row, bool selected);
   bool IsSelected(int64_t row) const;
   int64_t FocusedRow() const;
-  void HandOverSelection();
+  void HandOver();
+  // Clears the selection; the focus mark stays.
+  void DeselectAll();
 
   void Start(const Text& title, int64_t width);
+  // The control learns the row count when it is redrawn, or when a row is asked about.
+  void ShowCount();
   int64_t InsertRow(int64_t position, TextView text);
   void Clear();
   int64_t InsertColumn(int64_t position, const Text& title, int64_t width);
   void RowsChanged(int64_t first, int64_t last);
   void SetRedraw(bool on);
-  PlatformRect CheckboxRect(int64_t row) const;
+  PlatformRect CheckboxRect(int64_t row);
 
   bool Notify(const NMHDR& header, LRESULT& result);
+  // Messages to the control itself: the checkbox's clicks and Space.
+  bool Input(UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
   void AddThirdStateImage();
   void MakeRoomForGridLines();
-  void GiveText(NMLVDISPINFOW& info) const;
-  bool Refuse(const NMLISTVIEW& change);
+  void MoveSelectionDown(int64_t from);
+  void PostHandOver();
+  void HandOverSelection();
+  void RepaintChanged();
+  void GiveItem(NMLVDISPINFOW& info) const;
+  int64_t FindRow(const NMLVFINDITEMW& find) const;
+  int64_t CheckboxRowAt(LPARAM point) const;
+  void UserToggle(int64_t row);
   void Changed(const NMLISTVIEW& change);
   void Clicked(int64_t type);
   LRESULT CustomDraw(NMLVCUSTOMDRAW& draw);
@@ -140,8 +152,11 @@ class ReportList {
   const bool multiSelect_;
   PendingSelection pendingSelection_;
   int programDepth_ = 0;
+  mutable int ownSends_ = 0;  // messages of this code to the control under way
+  bool handOverPosted_ = false;
+  int64_t changedFirst_ = INT64_MAX, changedLast_ = -1;  // rows to repaint
   bool redraw_ = true;
-  int64_t reserved_ = 0;       // items the control was told to make room for
+  int64_t shownCount_ = 0;     // the row count the control was told
   int64_t lastSelected_ = -1;  // the row selected last, -1 once a click found none
   COLORREF rowText_ = CLR_DEFAULT, rowBackground_ = CLR_DEFAULT;  // of the row being drawn
 };
@@ -159,14 +174,19 @@ ReportList* ListOf(int64_t handle) {
 
 void ReportList::Select(int64_t row, bool selected) {
   if (!rows_.HasRow(row)) return;
-  if (!redraw_) {
-    pendingSelection_.Record(row, selected, rows_.RowCount(), FocusedRow());
-    return;
-  }
-  ProgramChange quiet(*this);
-  const UINT marks = LVIS_SELECTED | LVIS_FOCUSED;
-  const UINT wanted = selected ? marks : 0;
-  if (State(row, marks) != wanted) SetState(row, wanted, marks);
+  pendingSelection_.Record(row, selected, rows_.RowCount(), FocusedRow());
+  PostHandOver();
+}
+
+// While the list is not redrawn, switching the redraw on hands over.
+void ReportList::PostHandOver() {
+  if (redraw_ && !handOverPosted_)
+    handOverPosted_ = PostMessageW(control_, kHandOverMessage, 0, 0) != FALSE;
+}
+
+void ReportList::HandOver() {
+  HandOverSelection();
+  RepaintChanged();
 }
 
 bool ReportList::IsSelected(int64_t row) const {
@@ -183,12 +203,13 @@ int64_t ReportList::FocusedRow() const {
 // else only the rows whose state differs are told.
 void ReportList::HandOverSelection() {
   if (pendingSelection_.Empty()) return;
+  ShowCount();
   ProgramChange quiet(*this);
   const int64_t count = rows_.RowCount();
   if (multiSelect_ && pendingSelection_.EveryRow(true, count)) {
     SetState(-1, LVIS_SELECTED, LVIS_SELECTED);
   } else if (pendingSelection_.EveryRow(false, count)) {
-    SetState(-1, 0, LVIS_SELECTED);
+    DeselectAll();
   } else {
     pendingSelection_.ForEachRun([this](int64_t first, int64_t last, bool selected) {
       const UINT wanted = selected ? LVIS_SELECTED : 0;
@@ -206,6 +227,29 @@ void ReportList::HandOverSelection() {
   }
 }
 
+// The control clears a selection row by row, with a notice and a repaint for each (under
+// Wine 0.1 ms a row). A large one goes at once with the rows it is kept for: the control
+// is given no rows and then its rows again, at the same place.
+void ReportList::DeselectAll() {
+  ProgramChange quiet(*this);
+  constexpr LRESULT kRowByRow = 256;
+  if (Send(LVM_GETSELECTEDCOUNT) <= kRowByRow) {
+    SetState(-1, 0, LVIS_SELECTED);
+    return;
+  }
+  const auto top = static_cast<int64_t>(Send(LVM_GETTOPINDEX));
+  const int64_t focused = NextItem(-1, LVNI_FOCUSED);
+  const auto flags = LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL;
+  Send(LVM_SETITEMCOUNT, 0, flags);
+  Send(LVM_SETITEMCOUNT, static_cast<WPARAM>(shownCount_), flags);
+  if (focused >= 0) SetState(focused, LVIS_FOCUSED, LVIS_FOCUSED);
+  const RECT first = ItemRect(0, 0, LVIR_BOUNDS);
+  const int64_t scrolled = top - static_cast<int64_t>(Send(LVM_GETTOPINDEX));
+  if (scrolled != 0)
+    Send(LVM_SCROLL, 0, static_cast<LPARAM>(scrolled * (first.bottom - first.top)));
+  InvalidateRect(control_, nullptr, FALSE);
+}
+
 void ReportList::Start(const Text& title, int64_t width) {
   ProgramChange quiet(*this);
   Send(WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont()), FALSE);
@@ -213,6 +257,7 @@ void ReportList::Start(const Text& title, int64_t width) {
   if (checkboxes_) extended |= LVS_EX_CHECKBOXES;
   if (fullRowSelect_) extended |= LVS_EX_FULLROWSELECT;
   Send(LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
+  if (checkboxes_) Send(LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK);  // asked of GiveItem
   if (threeState_) AddThirdStateImage();
   InsertColumn(0, title, width);
   if (gridLines_) MakeRoomForGridLines();
@@ -245,10 +290,7 @@ void ReportList::AddThirdStateImage() {
 // hide no descenders. How the image's height counts differs between versions of the
 // control: it is measured.
 void ReportList::MakeRoomForGridLines() {
-  LVITEMW item{};
-  item.mask = LVIF_TEXT;
-  item.pszText = const_cast<wchar_t*>(L"Ag");
-  if (Send(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)) != 0) return;
+  Send(LVM_SETITEMCOUNT, 1);  // a row to measure, with no text (the model has no rows yet)
   auto rowHeight = [this] {
     RECT bounds = ItemRect(0, 0, LVIR_BOUNDS);
     return static_cast<int>(bounds.bottom - bounds.top);
@@ -264,40 +306,50 @@ void ReportList::MakeRoomForGridLines() {
     if (height >= wanted) break;
     imageHeight += wanted - height;
   }
-  Send(LVM_DELETEALLITEMS);
+  Send(LVM_SETITEMCOUNT, 0);
+}
+
+void ReportList::ShowCount() {
+  const int64_t count = rows_.RowCount();
+  if (count == shownCount_) return;
+  ProgramChange quiet(*this);
+  Send(LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+  shownCount_ = count;
 }
 
 int64_t ReportList::InsertRow(int64_t position, TextView text) {
-  ProgramChange quiet(*this);
-  const int64_t count = rows_.RowCount();
-  // Gathered selections name rows by where they are now.
-  if (rows_.InsertPosition(position) < count) HandOverSelection();
-  const int64_t at = rows_.InsertRow(rows_.InsertPosition(position), text);
-  // Room for a growing fill in doubling steps, so that the control reallocates rarely.
-  if (!redraw_ && count >= reserved_) {
-    reserved_ = std::max<int64_t>(1024, count * 2);
-    Send(LVM_SETITEMCOUNT, static_cast<WPARAM>(reserved_),
-         LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
-  }
-  LVITEMW item{};
-  item.mask = LVIF_TEXT;
-  item.iItem = static_cast<int>(at);
-  item.pszText = LPSTR_TEXTCALLBACKW;
-  if (checkboxes_) {
-    item.mask |= LVIF_STATE;
-    item.state = ImageOf(rows_.Check(at));
-    item.stateMask = LVIS_STATEIMAGEMASK;
-  }
-  Send(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+  const int64_t at = rows_.InsertPosition(position);
+  // The control keeps the selection by index: rows after a new one move down with it.
+  if (at < rows_.RowCount()) MoveSelectionDown(at);
+  rows_.InsertRow(at, text);
+  if (redraw_) ShowCount();
   return at;
+}
+
+void ReportList::MoveSelectionDown(int64_t from) {
+  HandOver();
+  ShowCount();
+  ProgramChange quiet(*this);
+  std::vector<int64_t> selected;
+  for (int64_t row = NextItem(from - 1, LVNI_SELECTED); row >= from;
+       row = NextItem(row, LVNI_SELECTED))
+    selected.push_back(row);
+  const int64_t focused = NextItem(-1, LVNI_FOCUSED);
+  Send(LVM_SETITEMCOUNT, static_cast<WPARAM>(++shownCount_), LVSICF_NOSCROLL);
+  for (auto row = selected.rbegin(); row != selected.rend(); ++row) {
+    SetState(*row, 0, LVIS_SELECTED);
+    SetState(*row + 1, LVIS_SELECTED, LVIS_SELECTED);
+  }
+  if (focused >= from) SetState(focused + 1, LVIS_FOCUSED, LVIS_FOCUSED);
 }
 
 void ReportList::Clear() {
   ProgramChange quiet(*this);
   pendingSelection_.Clear();
+  changedLast_ = -1;
   Send(LVM_DELETEALLITEMS);
   rows_.Clear();
-  reserved_ = 0;
+  shownCount_ = 0;
 }
 
 int64_t ReportList::InsertColumn(int64_t position, const Text& title, int64_t width) {
@@ -321,17 +373,20 @@ int64_t ReportList::InsertColumn(int64_t position, const Text& title, int64_t wi
 void ReportList::RowsChanged(int64_t first, int64_t last) {
   first = std::max<int64_t>(first, 0);
   last = std::min(last, rows_.RowCount() - 1);
-  if (first > last) return;
-  ProgramChange quiet(*this);
-  if (checkboxes_) {
-    for (int64_t row = first; row <= last; ++row) {
-      const UINT image = ImageOf(rows_.Check(row));
-      if (State(row, LVIS_STATEIMAGEMASK) != image) SetState(row, image, LVIS_STATEIMAGEMASK);
-    }
-  }
-  // Switching the redraw on repaints everything anyway; rows out of sight need no repaint
-  // (asking for one costs Wine a trip to its server per row).
-  if (!redraw_) return;
+  // Switching the redraw on repaints everything anyway.
+  if (first > last || !redraw_) return;
+  changedFirst_ = std::min(changedFirst_, first);
+  changedLast_ = std::max(changedLast_, last);
+  PostHandOver();
+}
+
+// Rows out of sight need no repaint (asking for one costs Wine a trip to its server per
+// row).
+void ReportList::RepaintChanged() {
+  int64_t first = changedFirst_, last = std::min(changedLast_, rows_.RowCount() - 1);
+  changedFirst_ = INT64_MAX;
+  changedLast_ = -1;
+  if (first > last || !redraw_) return;
   const auto top = static_cast<int64_t>(Send(LVM_GETTOPINDEX));
   first = std::max(first, top);
   last = std::min(last, top + static_cast<int64_t>(Send(LVM_GETCOUNTPERPAGE)) + 1);
@@ -341,7 +396,10 @@ void ReportList::RowsChanged(int64_t first, int64_t last) {
 
 void ReportList::SetRedraw(bool on) {
   if (on == redraw_) return;
-  if (on) HandOverSelection();
+  if (on) {
+    ShowCount();
+    HandOver();  // with the redraw still off: the repaint below covers every row
+  }
   redraw_ = on;
   Send(WM_SETREDRAW, on ? TRUE : FALSE);
   if (on)
@@ -350,8 +408,9 @@ void ReportList::SetRedraw(bool on) {
 }
 
 // The state image sits left of the (here empty) icon of the row's first cell.
-PlatformRect ReportList::CheckboxRect(int64_t row) const {
+PlatformRect ReportList::CheckboxRect(int64_t row) {
   if (!checkboxes_ || !rows_.HasRow(row)) return {};
+  ShowCount();
   auto images = reinterpret_cast<HIMAGELIST>(Send(LVM_GETIMAGELIST, LVSIL_STATE));
   int width = 0, height = 0;
   if (!images || !ImageList_GetIconSize(images, &width, &height)) return {};
@@ -366,13 +425,16 @@ bool ReportList::Notify(const NMHDR& header, LRESULT& result) {
   result = 0;
   switch (header.code) {
     case LVN_GETDISPINFOW:
-      GiveText(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
+      GiveItem(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
       return true;
-    case LVN_ITEMCHANGING:
-      result = Refuse(reinterpret_cast<const NMLISTVIEW&>(header)) ? TRUE : FALSE;
+    case LVN_ODFINDITEMW:
+      result = FindRow(reinterpret_cast<const NMLVFINDITEMW&>(header));
       return true;
     case LVN_ITEMCHANGED:
       Changed(reinterpret_cast<const NMLISTVIEW&>(header));
+      return true;
+    case LVN_ODSTATECHANGED:  // the user's selection of a range of rows
+      Raise(kGadgetChange);
       return true;
     case NM_CLICK:
       Clicked(kGadgetClicked);
@@ -400,8 +462,11 @@ bool ReportList::Notify(const NMHDR& header, LRESULT& result) {
   }
 }
 
-void ReportList::GiveText(NMLVDISPINFOW& info) const {
+void ReportList::GiveItem(NMLVDISPINFOW& info) const {
   LVITEMW& item = info.item;
+  if (!rows_.HasRow(item.iItem)) return;
+  if ((item.mask & LVIF_STATE) && checkboxes_ && (item.stateMask & LVIS_STATEIMAGEMASK))
+    item.state = (item.state & ~LVIS_STATEIMAGEMASK) | ImageOf(rows_.Check(item.iItem));
   if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
   const TextView text = rows_.Cell(item.iItem, item.iSubItem);
   const size_t length = std::min(text.size(), static_cast<size_t>(item.cchTextMax - 1));
@@ -409,42 +474,87 @@ void ReportList::GiveText(NMLVDISPINFOW& info) const {
   item.pszText[length] = L'\0';
 }
 
-// True refuses the change. A user's change passes the window filter; a change into the
-// third state is turned into clearing the box, so that the user cycles ticked and clear.
-bool ReportList::Refuse(const NMLISTVIEW& change) {
-  if (programDepth_ > 0) return false;
-  const UINT image = change.uNewState & LVIS_STATEIMAGEMASK;
-  if (threeState_ && (change.uChanged & LVIF_STATE) && image == ImageOf(ListCheck::kThird) &&
-      (change.uOldState & LVIS_STATEIMAGEMASK) != image) {
-    if (rows_.HasRow(change.iItem))
-      SetState(change.iItem, ImageOf(ListCheck::kClear), LVIS_STATEIMAGEMASK);
-    return true;
+// Typing in the list goes to the next row whose first cell starts with (or, without
+// LVFI_PARTIAL, is) the typed text, ignoring case.
+int64_t ReportList::FindRow(const NMLVFINDITEMW& find) const {
+  const LVFINDINFOW& wanted = find.lvfi;
+  const int64_t count = rows_.RowCount();
+  if (!(wanted.flags & (LVFI_STRING | LVFI_PARTIAL)) || !wanted.psz || count == 0) return -1;
+  const auto length = static_cast<int>(wcslen(wanted.psz));
+  const int64_t start = std::clamp<int64_t>(find.iStart, 0, count);
+  const int64_t tries = (wanted.flags & LVFI_WRAP) ? count : count - start;
+  for (int64_t step = 0; step < tries; ++step) {
+    const int64_t row = (start + step) % count;
+    const TextView cell = rows_.Cell(row, 0);
+    const auto compared = static_cast<int>(
+        (wanted.flags & LVFI_PARTIAL) ? std::min<size_t>(cell.size(), length) : cell.size());
+    if ((wanted.flags & LVFI_PARTIAL) && compared < length) continue;
+    if (CompareStringOrdinal(reinterpret_cast<const wchar_t*>(cell.data()), compared, wanted.psz, length, TRUE) == CSTR_EQUAL)
+      return row;
   }
-  if (!filter_) return false;
-  ListChangeNotice notice{HandleOf(control_),
-                          number_,
-                          kListNotifyItemChanging,
-                          change.iItem,
-                          change.uChanged,
-                          change.uNewState & kNoticeStateBits,
-                          change.uOldState & kNoticeStateBits};
-  HWND window = ToolkitWindowOf(control_);
-  return filter_(HandleOf(window), kMessageNotify, static_cast<uint64_t>(number_),
-                 reinterpret_cast<intptr_t>(&notice)) != kFilterDefault;
+  return -1;
 }
 
+// The row whose checkbox is at a mouse message's point, or -1.
+int64_t ReportList::CheckboxRowAt(LPARAM point) const {
+  LVHITTESTINFO hit{};
+  hit.pt = {GET_X_LPARAM(point), GET_Y_LPARAM(point)};
+  const auto row = static_cast<int64_t>(Send(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+  // A hit anywhere on a full-row-select row reports all of LVHT_ONITEM.
+  const bool onBox = (hit.flags & LVHT_ONITEM) == LVHT_ONITEMSTATEICON;
+  return row >= 0 && onBox && rows_.HasRow(row) ? row : -1;
+}
+
+bool ReportList::Input(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kHandOverMessage) handOverPosted_ = false;
+  if (ownSends_ == 0) HandOver();
+  if (message == kHandOverMessage) return true;
+  if (!checkboxes_) return false;
+  switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {  // a double click is a second toggle, as a second click
+      const int64_t row = CheckboxRowAt(lParam);
+      if (row < 0) return false;
+      SetFocus(control_);
+      UserToggle(row);
+      Clicked(kGadgetClicked);
+      return true;  // the click leaves the selection as it is
+    }
+    case WM_KEYDOWN:
+      if (wParam != VK_SPACE) return false;
+      if (const int64_t row = FocusedRow(); row >= 0 && !(lParam & (1 << 30))) UserToggle(row);
+      return false;  // the control selects the focused row, as it does without checkboxes
+    default:
+      return false;
+  }
+}
+
+// The user toggles a row's checkbox; the window filter may refuse it. A box in the third
+// state is cleared, so that the user cycles between ticked and clear.
+void ReportList::UserToggle(int64_t row) {
+  const ListCheck before = rows_.Check(row);
+  const ListCheck after = before == ListCheck::kClear ? ListCheck::kTicked : ListCheck::kClear;
+  HandOver();
+  const UINT marks = State(row, LVIS_SELECTED | LVIS_FOCUSED);
+  ListChangeNotice notice{HandleOf(control_), number_, kListNotifyItemChanging, row,
+                          kListFieldState,    ImageOf(after) | marks, ImageOf(before) | marks};
+  HWND window = ToolkitWindowOf(control_);
+  if (filter_ && filter_(HandleOf(window), kMessageNotify, static_cast<uint64_t>(number_),
+                         reinterpret_cast<intptr_t>(&notice)) != kFilterDefault)
+    return;
+  if (!rows_.HasRow(row)) return;  // the filter's code may have changed the rows
+  rows_.SetCheck(row, after);
+  RowsChanged(row, row);
+  Raise(kGadgetChange);
+}
+
+// Selection and focus only: the control keeps no checkbox of its own. Item -1 is every row.
 void ReportList::Changed(const NMLISTVIEW& change) {
   if (!(change.uChanged & LVIF_STATE)) return;
-  const UINT oldImage = change.uOldState & LVIS_STATEIMAGEMASK;
-  const UINT newImage = change.uNewState & LVIS_STATEIMAGEMASK;
-  const bool checkChanged = oldImage != 0 && oldImage != newImage;
-  // The user's toggle, allowed by the filter: the rows follow the box.
-  if (checkChanged && programDepth_ == 0 && checkboxes_ && rows_.HasRow(change.iItem))
-    rows_.SetCheck(change.iItem, CheckOfImage(newImage));
   if (change.uNewState & LVIS_SELECTED) {
-    lastSelected_ = change.iItem;
+    lastSelected_ = std::max(change.iItem, 0);
     Raise(kGadgetChange);
-  } else if (checkChanged || (change.uOldState & LVIS_SELECTED)) {
+  } else if (change.uOldState & LVIS_SELECTED) {
     Raise(kGadgetChange);
   }
 }
@@ -521,7 +631,7 @@ int64_t PlatformListCreate(int64_t parent, int64_t number, int64_t window, const
                            const PlatformFilter& filter, const PlatformGone& gone) {
   HWND container = ControlOf(parent);
   if (!container) return 0;
-  DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS;
+  DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDATA;
   if (!(flags & kListMultiSelect)) style |= LVS_SINGLESEL;
   HWND control = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"", style, 0, 0, 0, 0, container,
                                  reinterpret_cast<HMENU>(static_cast<intptr_t>(number)),
@@ -535,6 +645,10 @@ int64_t PlatformListCreate(int64_t parent, int64_t number, int64_t window, const
   tag.window = window;
   tag.notify = [list](HWND, UINT message, WPARAM, LPARAM lParam, LRESULT& result) {
     return message == WM_NOTIFY && list->Notify(*reinterpret_cast<const NMHDR*>(lParam), result);
+  };
+  tag.own = [list](HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    result = 0;
+    return list->Input(message, wParam, lParam);
   };
   RegisterControl(control, std::move(tag), [gone, control](int64_t handle) {
     if (gone) gone(handle);
@@ -575,6 +689,7 @@ void PlatformListSetColumnWidth(int64_t handle, int64_t column, int64_t width) {
 int64_t PlatformListCellWidth(int64_t handle, int64_t row, int64_t column) {
   ReportList* list = ListOf(handle);
   if (!list || !list->Rows().HasCell(row, column)) return 0;
+  list->ShowCount();
   const Text text(list->Rows().Cell(row, column));  // the message wants it terminated
   const int64_t textWidth =
       list->Send(LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(WideOf(text)));
@@ -613,9 +728,9 @@ void PlatformListSelect(int64_t handle, int64_t row, bool selected) {
 void PlatformListSelectOnly(int64_t handle, int64_t row) {
   ReportList* list = ListOf(handle);
   if (!list) return;
-  list->HandOverSelection();
+  list->HandOver();
   ReportList::ProgramChange quiet(*list);
-  list->SetState(-1, 0, LVIS_SELECTED);
+  list->DeselectAll();
   if (!list->Rows().HasRow(row)) return;
   const UINT marks = LVIS_SELECTED | LVIS_FOCUSED;
   list->SetState(row, marks, marks);
@@ -625,7 +740,7 @@ void PlatformListSelectOnly(int64_t handle, int64_t row) {
 int64_t PlatformListFirstSelected(int64_t handle) {
   ReportList* list = ListOf(handle);
   if (!list) return -1;
-  list->HandOverSelection();
+  list->HandOver();
   return list->NextItem(-1, LVNI_SELECTED);
 }
 

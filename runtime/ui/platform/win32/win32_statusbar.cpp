@@ -128,7 +128,7 @@ int64_t PlatformStatusbarCreate(int64_t window, const PlatformGone& gone) {
   bar.inner = {inner.right, inner.bottom};
   FollowWindowSize(owner, control,
                    [&bar](WPARAM kind, LPARAM size) { FollowWindow(bar, kind, size); });
-  RegisterControl(control, {-1, number, false, {}}, [gone](int64_t handle) {
+  RegisterControl(control, {-1, number, false, {}, {}}, [gone](int64_t handle) {
     ForgetStatusbar(HwndOf(handle));
     if (gone) gone(handle);
   });

@@ -182,7 +182,7 @@ int64_t PlatformToolbarCreate(int64_t window, int64_t flags, const PlatformGone&
   // The toolbar follows the window's width on every size change.
   FollowWindowSize(owner, control,
                    [control](WPARAM, LPARAM) { SendMessageW(control, TB_AUTOSIZE, 0, 0); });
-  RegisterControl(control, {-1, number, false, ToolbarNotify}, [gone](int64_t handle) {
+  RegisterControl(control, {-1, number, false, ToolbarNotify, {}}, [gone](int64_t handle) {
     ForgetToolbar(HwndOf(handle));
     if (gone) gone(handle);
   });

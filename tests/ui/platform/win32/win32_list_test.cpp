@@ -85,13 +85,14 @@ class ListTest : public Win32WindowTest {
   int Image(int row) {
     return static_cast<int>(Send(LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) >> 12);
   }
-  // Sets a state as a user's action would: the control's own message, not a list call.
-  void UserSetState(int row, UINT state, UINT mask) {
-    LVITEMW item{};
-    item.state = state;
-    item.stateMask = mask;
-    Send(LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    PumpFor(10);
+  // The middle of a row's checkbox, checked to be the box by the control's own hit test.
+  POINT BoxPoint(int row) {
+    PlatformRect box = PlatformListCheckboxRect(handle_, row);
+    LVHITTESTINFO hit{};
+    hit.pt = {static_cast<LONG>(box.x + box.width / 2), static_cast<LONG>(box.y + box.height / 2)};
+    EXPECT_EQ(Send(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)), row);
+    EXPECT_EQ(hit.flags, static_cast<UINT>(LVHT_ONITEMSTATEICON)) << "the rectangle misses the box";
+    return hit.pt;
   }
   RECT CellRect(int row, int column) {
     RECT rect{};
@@ -219,16 +220,11 @@ TEST_F(ListTest, UsersCheckboxClickPassesTheFilterThatMayRefuseIt) {
     ForgetEvents();
     calls_.clear();
     refuse_ = c.refuse;
-    PlatformRect box = PlatformListCheckboxRect(handle_, 1);
-    ASSERT_GT(box.width, 0);
-    LVHITTESTINFO hit{};
-    hit.pt = {static_cast<LONG>(box.x + box.width / 2), static_cast<LONG>(box.y + box.height / 2)};
-    ASSERT_EQ(Send(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)), 1);
-    EXPECT_EQ(hit.flags, static_cast<UINT>(LVHT_ONITEMSTATEICON)) << "the rectangle misses the box";
+    const POINT box = BoxPoint(1);
     if (c.byInput)
-      ClickByInput(hit.pt);
+      ClickByInput(box);
     else
-      Click(hit.pt, WM_LBUTTONDOWN, WM_LBUTTONUP);
+      Click(box, WM_LBUTTONDOWN, WM_LBUTTONUP);
 
     ASSERT_FALSE(calls_.empty());
     const SeenCall& call = calls_.front();
@@ -245,7 +241,61 @@ TEST_F(ListTest, UsersCheckboxClickPassesTheFilterThatMayRefuseIt) {
     const auto changes = Changes();
     if (c.refuse && !c.selected) EXPECT_EQ(changes, 0);
     if (!c.refuse) EXPECT_GE(changes, 1);
+    EXPECT_EQ(PlatformListIsSelected(handle_, 1), c.selected) << "the click changed the selection";
   }
+}
+
+TEST_F(ListTest, SpaceTogglesTheFocusedRowsBoxOncePerPress) {
+  Make(kListCheckboxes | kListMultiSelect);
+  PlatformListSelectOnly(handle_, 2);
+  SetFocus(list_);
+  ForgetEvents();
+  auto press = [this](LPARAM repeat) {
+    Send(WM_KEYDOWN, VK_SPACE, repeat);
+    Send(WM_CHAR, L' ', repeat);
+  };
+  press(1);
+  EXPECT_EQ(rows_.Check(2), ListCheck::kTicked);
+  press(1 | (1 << 30));  // the key held: its repeats change nothing
+  EXPECT_EQ(rows_.Check(2), ListCheck::kTicked);
+  Send(WM_KEYUP, VK_SPACE, 0);
+  press(1);
+  EXPECT_EQ(rows_.Check(2), ListCheck::kClear);
+  EXPECT_EQ(Image(2), 1);
+  EXPECT_EQ(rows_.Check(1), ListCheck::kClear) << "a row not focused changed";
+  ASSERT_EQ(calls_.size(), 2u);
+  EXPECT_EQ(calls_[0].notice.row, 2);
+  EXPECT_GE(Changes(), 2);
+}
+
+// The control asks the list for the row that typing leads to.
+TEST_F(ListTest, TypingFindsTheRowByItsFirstCell) {
+  Make(kListCheckboxes);
+  for (const char16_t* row : {u"10\nx", u"11\ny", u"200\nz"}) PlatformListInsertRow(handle_, -1, row);
+  struct Case {
+    int start;
+    UINT flags;
+    const wchar_t* text;
+    int found;
+  };
+  for (const Case& c : {Case{0, LVFI_PARTIAL | LVFI_STRING, L"1", 0}, Case{1, LVFI_PARTIAL, L"1", 3},
+                        Case{5, LVFI_PARTIAL | LVFI_WRAP, L"1", 0}, Case{5, LVFI_PARTIAL, L"1", -1},
+                        Case{0, LVFI_STRING, L"1", 0}, Case{1, LVFI_STRING, L"20", -1},
+                        Case{0, LVFI_PARTIAL, L"20", 5}, Case{0, LVFI_PARTIAL, L"2000", -1},
+                        Case{0, LVFI_PARAM, L"1", -1}}) {
+    SCOPED_TRACE(testing::Message() << "from " << c.start << ": " << c.found);
+    NMLVFINDITEMW find{};
+    find.hdr = {list_, static_cast<UINT_PTR>(kList), static_cast<UINT>(LVN_ODFINDITEMW)};
+    find.iStart = c.start;
+    find.lvfi.flags = c.flags;
+    find.lvfi.psz = c.text;
+    EXPECT_EQ(SendMessageW(GetParent(list_), WM_NOTIFY, kList, reinterpret_cast<LPARAM>(&find)),
+              c.found);
+  }
+  LVFINDINFOW find{};
+  find.flags = LVFI_STRING;
+  find.psz = L"11";
+  EXPECT_EQ(Send(LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)), 4);
 }
 
 TEST_F(ListTest, ProgramChangesPassUnaskedAndRaiseNothing) {
@@ -280,6 +330,48 @@ TEST_F(ListTest, ProgramChangesPassUnaskedAndRaiseNothing) {
   EXPECT_EQ(PlatformListFirstSelected(handle_), -1);
 }
 
+// Changes of every row are gathered and reach the control in one pass: when the
+// program's turn ends, or at once when anyone else asks the control. The list stays where
+// it was scrolled to.
+TEST_F(ListTest, ChangesOfEveryRowReachTheControlInOnePassInPlace) {
+  Make(kListCheckboxes | kListMultiSelect);
+  constexpr int kRows = 3000;
+  PlatformListSetRedraw(handle_, false);
+  for (int row = 3; row < kRows; ++row) PlatformListInsertRow(handle_, -1, u"n\nname");
+  PlatformListSetRedraw(handle_, true);
+  for (int row = 0; row < kRows; ++row) PlatformListSelect(handle_, row, true);
+  PumpFor(20);
+  Send(LVM_ENSUREVISIBLE, 20, FALSE);
+  Send(LVM_ENSUREVISIBLE, 2000, FALSE);
+  const LRESULT top = Send(LVM_GETTOPINDEX);
+  ASSERT_GT(top, 1000);
+  EXPECT_EQ(Send(LVM_GETSELECTEDCOUNT), kRows);
+  EXPECT_EQ(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), kRows - 1);
+
+  for (int row = 0; row < kRows; ++row) {
+    PlatformListSelect(handle_, row, false);
+    rows_.SetCheck(row, ListCheck::kTicked);
+    PlatformListRowsChanged(handle_, row, row);
+  }
+  EXPECT_EQ(Send(LVM_GETSELECTEDCOUNT), 0);
+  EXPECT_EQ(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), -1);
+  EXPECT_EQ(Send(LVM_GETITEMCOUNT), kRows);
+  EXPECT_EQ(Send(LVM_GETTOPINDEX), top);
+  EXPECT_EQ(Image(static_cast<int>(top)), 2);
+  RECT update{};
+  EXPECT_TRUE(GetUpdateRect(list_, &update, FALSE)) << "the rows in sight are not repainted";
+
+  for (int row = 0; row < kRows; ++row) PlatformListSelect(handle_, row, true);
+  PlatformListSelectOnly(handle_, 10);
+  EXPECT_EQ(Send(LVM_GETSELECTEDCOUNT), 1);
+  EXPECT_EQ(PlatformListFirstSelected(handle_), 10);
+  EXPECT_EQ(PlatformListFocusedRow(handle_), 10);
+  EXPECT_LE(Send(LVM_GETTOPINDEX), 10) << "the row is not in sight";
+  PumpFor(20);
+  EXPECT_TRUE(calls_.empty());
+  EXPECT_TRUE(Types().empty()) << "the program's changes raised events";
+}
+
 TEST_F(ListTest, ThirdStateIsShownButTheUserOnlyTicksOrClears) {
   Make(kListCheckboxes | kListThreeState);
   ASSERT_TRUE(PlatformListThreeState(handle_));
@@ -302,14 +394,21 @@ TEST_F(ListTest, ThirdStateIsShownButTheUserOnlyTicksOrClears) {
   EXPECT_NE(pictures[2], pictures[0]);
   EXPECT_NE(pictures[2], pictures[1]);
 
-  // The user's step from ticked into the third state clears the box instead.
-  UserSetState(1, INDEXTOSTATEIMAGEMASK(3), LVIS_STATEIMAGEMASK);
-  EXPECT_EQ(Image(1), 1);
-  EXPECT_EQ(rows_.Check(1), ListCheck::kClear);
-  EXPECT_EQ(Changes(), 1);
-  ASSERT_EQ(calls_.size(), 1u) << "the clearing passes the filter";
-  EXPECT_EQ(calls_[0].notice.newState, kListStateUnchecked);
-  EXPECT_EQ(calls_[0].notice.oldState, kListStateChecked);
+  // A click on a ticked box clears it rather than stepping into the third state, and a
+  // click on a box in the third state clears it too.
+  for (int row : {1, 0}) {
+    SCOPED_TRACE(row);
+    const uint32_t before = Image(row) << 12;
+    ForgetEvents();
+    calls_.clear();
+    Click(BoxPoint(row), WM_LBUTTONDOWN, WM_LBUTTONUP);
+    EXPECT_EQ(Image(row), 1);
+    EXPECT_EQ(rows_.Check(row), ListCheck::kClear);
+    EXPECT_EQ(Changes(), 1);
+    ASSERT_EQ(calls_.size(), 1u) << "the clearing passes the filter";
+    EXPECT_EQ(calls_[0].notice.newState, kListStateUnchecked);
+    EXPECT_EQ(calls_[0].notice.oldState, before);
+  }
 }
 
 TEST_F(ListTest, ClicksRaiseTheListsEvents) {
@@ -391,8 +490,8 @@ TEST_F(ListTest, FillWithRedrawOffPaintsOnceWhenSwitchedOn) {
   PlatformListRowsChanged(handle_, 0, kRows + 2);
   RECT update{};
   EXPECT_FALSE(GetUpdateRect(list_, &update, FALSE)) << "painted while the redraw was off";
-  EXPECT_EQ(Send(LVM_GETITEMCOUNT), kRows + 3);
   PlatformListSetRedraw(handle_, true);
+  EXPECT_EQ(Send(LVM_GETITEMCOUNT), kRows + 3);
   EXPECT_TRUE(GetUpdateRect(list_, &update, FALSE));
   EXPECT_TRUE(IsWindowVisible(list_));
   EXPECT_EQ(Image(kRows), 2);
