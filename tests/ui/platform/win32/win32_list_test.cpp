@@ -372,6 +372,40 @@ TEST_F(ListTest, ChangesOfEveryRowReachTheControlInOnePassInPlace) {
   EXPECT_TRUE(Types().empty()) << "the program's changes raised events";
 }
 
+// Picking one row out of a large selection leaves it alone selected, as the control does
+// with a small one, and the list says so.
+TEST_F(ListTest, UsersPickOutOfALargeSelectionLeavesOneRow) {
+  Make(kListCheckboxes | kListMultiSelect | kListFullRowSelect);
+  for (int row = 3; row < 1000; ++row) PlatformListInsertRow(handle_, -1, u"n\nname");
+  struct Case {
+    const char* what;
+    UINT down, up;  // a click on row 2, or a key (down: WM_KEYDOWN, up: the key)
+    LRESULT selectedAfter;
+    int64_t selectedRow;  // selected after
+  };
+  for (const Case& c : {Case{"left on a selected row", WM_LBUTTONDOWN, WM_LBUTTONUP, 1, 2},
+                        Case{"right on a selected row", WM_RBUTTONDOWN, WM_RBUTTONUP, 1000, 2},
+                        Case{"down arrow", WM_KEYDOWN, VK_DOWN, 1, 2},
+                        Case{"space", WM_KEYDOWN, VK_SPACE, 1, 1}}) {
+    SCOPED_TRACE(c.what);
+    for (int row = 0; row < 1000; ++row) PlatformListSelect(handle_, row, true);
+    PlatformListSelect(handle_, 1, true);  // the focus mark
+    PumpFor(20);
+    ForgetEvents();
+    if (c.down == WM_KEYDOWN) {
+      SetFocus(list_);
+      Send(WM_KEYDOWN, c.up, 1);
+      Send(WM_KEYUP, c.up, 0);
+      PumpFor(20);
+    } else {
+      Click(RowPoint(2), c.down, c.up);
+    }
+    EXPECT_EQ(Send(LVM_GETSELECTEDCOUNT), c.selectedAfter);
+    EXPECT_TRUE(PlatformListIsSelected(handle_, c.selectedRow));
+    if (c.selectedAfter == 1) EXPECT_GE(Changes(), 1);
+  }
+}
+
 TEST_F(ListTest, ThirdStateIsShownButTheUserOnlyTicksOrClears) {
   Make(kListCheckboxes | kListThreeState);
   ASSERT_TRUE(PlatformListThreeState(handle_));
