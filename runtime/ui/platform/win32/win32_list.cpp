@@ -438,9 +438,12 @@ bool ReportList::Notify(const NMHDR& header, LRESULT& result) {
     case LVN_ITEMCHANGED:
       Changed(reinterpret_cast<const NMLISTVIEW&>(header));
       return true;
-    case LVN_ODSTATECHANGED:  // the user's selection of a range of rows
+    case LVN_ODSTATECHANGED: {  // the user's selection of a range of rows
+      const auto& range = reinterpret_cast<const NMLVODSTATECHANGE&>(header);
+      if (range.uNewState & LVIS_SELECTED) lastSelected_ = range.iFrom;
       Raise(kGadgetChange);
       return true;
+    }
     case NM_CLICK:
       Clicked(kGadgetClicked);
       return true;
