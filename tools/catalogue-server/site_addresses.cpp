@@ -14,10 +14,11 @@ bool HasControlOrBlank(std::string_view text) {
   });
 }
 
-bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() &&
-         std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
-           return std::tolower(static_cast<unsigned char>(a)) == b;
+// `lowerPrefix` in lower case.
+bool StartsWithIgnoringCase(std::string_view text, std::string_view lowerPrefix) {
+  return text.size() >= lowerPrefix.size() &&
+         std::equal(lowerPrefix.begin(), lowerPrefix.end(), text.begin(), [](char lower, char c) {
+           return std::tolower(static_cast<unsigned char>(c)) == lower;
          });
 }
 
@@ -90,10 +91,10 @@ bool CheckCataloguePath(std::string_view path, std::string& error) {
   if (HasDotOrEmptySegment(path))
     return Fail(error, quoted + " must not have empty, . or .. segments");
   std::string index = std::string("/") + kIndexFile;
-  for (std::string_view taken : {std::string_view(kPingPath), std::string_view(kPicturesPath),
-                                 std::string_view(index)}) {
+  for (std::string_view taken :
+       {std::string_view(kPingPath), std::string_view(kPicturesPath), std::string_view(index)}) {
     if (IsWithin(path, taken))
-      return Fail(error, quoted + " overlaps " + std::string(taken));
+      return Fail(error, quoted + " must not be or lie below " + std::string(taken));
   }
   return true;
 }

@@ -102,9 +102,8 @@ class SiteWriter {
     for (size_t next; !failed_ && (next = nextFolder_++) < folders_.size();) {
       for (size_t job : folders_[next].jobs) {
         if (failed_) return;
-        bool written = job < documents_.size()
-                           ? WriteDocument(documents_[job])
-                           : WritePicture(Pictures()[job - documents_.size()]);
+        bool written = job < documents_.size() ? WriteDocument(documents_[job])
+                                               : WritePicture(Pictures()[job - documents_.size()]);
         if (written) ++files_;
       }
     }
