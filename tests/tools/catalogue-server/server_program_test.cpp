@@ -86,7 +86,7 @@ std::map<std::string, std::string> Snapshot(const std::filesystem::path& folder)
   std::map<std::string, std::string> found;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
     std::ifstream in(entry.path(), std::ios::binary);
-    found[Utf8Path(entry.path().lexically_relative(folder))] =
+    found[checks::SlashPath(entry.path().lexically_relative(folder))] =
         entry.is_directory() ? "(folder)" : std::string(std::istreambuf_iterator<char>(in), {});
   }
   return found;

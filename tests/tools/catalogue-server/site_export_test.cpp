@@ -31,9 +31,7 @@ std::map<std::string, fs::path> ExportedFiles(const fs::path& folder) {
   std::map<std::string, fs::path> files;
   for (const auto& entry : fs::recursive_directory_iterator(folder)) {
     if (!entry.is_regular_file()) continue;
-    std::string path;
-    for (const fs::path& part : entry.path().lexically_relative(folder))
-      path += "/" + Utf8Path(part);
+    std::string path = "/" + checks::SlashPath(entry.path().lexically_relative(folder));
     files[path == "/index.html" ? "/" : path] = entry.path();
   }
   return files;
