@@ -8,7 +8,6 @@
 namespace catalogue {
 namespace {
 
-constexpr std::string_view kCatalogueRoot = "/trawl/catalog/";
 constexpr std::string_view kPicturesRoot = "/trawl/pictures/";
 constexpr std::string_view kXmlSuffix = ".xml";
 
@@ -54,6 +53,10 @@ std::optional<std::pair<std::string_view, std::string_view>> SplitPair(std::stri
   return std::pair{first, second};
 }
 
+std::string NumberedName(std::string_view form, int64_t a, size_t b) {
+  return std::string(form) + "/" + std::to_string(a) + "/" + std::to_string(b) + ".xml";
+}
+
 std::optional<std::vector<size_t>> NumberedSelection(std::string_view form,
                                                      std::string_view numbers, size_t count) {
   auto pair = SplitPair(numbers);
@@ -67,10 +70,16 @@ std::optional<std::vector<size_t>> NumberedSelection(std::string_view form,
 
 }  // namespace
 
-std::vector<size_t> SeriesPage(size_t count, int64_t a, int64_t b) {
-  if (count == 0 || a < kFirstSeries || a > kLastSeries) return {};
+size_t SeriesPageCount(size_t count, int64_t a) {
+  if (a < kFirstSeries || a > kLastSeries) return 0;
   auto pageSize = static_cast<size_t>(a - kFirstSeries + 1);
-  size_t pages = (count + pageSize - 1) / pageSize;
+  return (count + pageSize - 1) / pageSize;
+}
+
+std::vector<size_t> SeriesPage(size_t count, int64_t a, int64_t b) {
+  size_t pages = SeriesPageCount(count, a);
+  if (pages == 0) return {};
+  auto pageSize = static_cast<size_t>(a - kFirstSeries + 1);
   size_t first = Wrap(b, pages) * pageSize;
   return Range(first, std::min(pageSize, count - first));
 }
@@ -84,23 +93,45 @@ std::vector<size_t> DayPictures(size_t count, int64_t b) {
   return indices;
 }
 
-CatalogueRoutes::CatalogueRoutes(std::shared_ptr<const PictureSet> set) : set_(std::move(set)) {}
+CatalogueRoutes::CatalogueRoutes(std::shared_ptr<const PictureSet> set, SiteAddresses site)
+    : set_(std::move(set)), site_(std::move(site)) {}
 
+// The pictures go before the catalogues, whose folder may lie above them.
 HttpAnswer CatalogueRoutes::Answer(std::string_view method, std::string_view path,
-                                   std::string_view baseUrl) const {
+                                   std::string_view requestBaseUrl) const {
   if (method != "GET" && method != "HEAD") {
     return Html(405, "405 Method Not Allowed", "<h1>Only GET and HEAD</h1>\n");
   }
   if (path == "/") return IndexPage();
-  if (path == "/trawl/ping") return {200, "text/plain; charset=utf-8", "ok\n"};
-  if (path.starts_with(kCatalogueRoot)) {
-    return CatalogueAnswer(path.substr(kCatalogueRoot.size()), baseUrl);
-  }
+  if (path == kPingPath) return {200, "text/plain; charset=utf-8", "ok\n"};
   if (path.starts_with(kPicturesRoot)) {
     auto bytes = ReadPicture(*set_, path.substr(kPicturesRoot.size()));
     if (bytes) return {200, "image/jpeg", std::move(*bytes)};
+    return NotFound();
+  }
+  const std::string& folder = site_.cataloguePath;
+  if (path.starts_with(folder) && path.size() > folder.size() && path[folder.size()] == '/') {
+    std::string_view baseUrl = site_.baseUrl.empty() ? requestBaseUrl : site_.baseUrl;
+    return CatalogueAnswer(path.substr(folder.size() + 1), baseUrl);
   }
   return NotFound();
+}
+
+std::vector<std::string> CatalogueRoutes::DocumentPaths() const {
+  size_t count = set_->pictures.size();
+  std::vector<std::string> paths{"/", kPingPath, CatalogueAddress("sample.xml")};
+  for (const Album& album : set_->albums) paths.push_back(CatalogueAddress(album.slug + ".xml"));
+  for (int64_t a = kFirstSeries; a <= kLastSeries; ++a) {
+    for (size_t b = 0; b < SeriesPageCount(count, a); ++b)
+      paths.push_back(CatalogueAddress(NumberedName("series", a, b)));
+  }
+  for (size_t b = 0; b < count; ++b)
+    paths.push_back(CatalogueAddress(NumberedName("yearly", kYearlySeries, b)));
+  return paths;
+}
+
+std::string CatalogueRoutes::CatalogueAddress(std::string_view name) const {
+  return site_.cataloguePath + "/" + std::string(name);
 }
 
 HttpAnswer CatalogueRoutes::CatalogueAnswer(std::string_view name, std::string_view baseUrl) const {
@@ -124,15 +155,16 @@ HttpAnswer CatalogueRoutes::CatalogueAnswer(std::string_view name, std::string_v
 }
 
 HttpAnswer CatalogueRoutes::IndexPage() const {
-  auto link = [](const std::string& path) {
-    std::string escaped = EscapeXml(EscapeUrlPath(path));
+  // Behind a base URL of its own the site may sit below a path: links name it in full.
+  auto link = [this](std::string_view name) {
+    std::string escaped = EscapeXml(site_.baseUrl + EscapeUrlPath(CatalogueAddress(name)));
     return "<li><a href=\"" + escaped + "\">" + escaped + "</a></li>\n";
   };
   std::string list = "<h1>Trawl catalogue server</h1>\n<p>" +
                      std::to_string(set_->pictures.size()) + " pictures.</p>\n<ul>\n" +
-                     link("/trawl/catalog/sample.xml");
-  for (const Album& album : set_->albums) list += link("/trawl/catalog/" + album.slug + ".xml");
-  list += link("/trawl/catalog/series/900/1.xml") + link("/trawl/catalog/yearly/365/1.xml");
+                     link("sample.xml");
+  for (const Album& album : set_->albums) list += link(album.slug + ".xml");
+  list += link("series/900/1.xml") + link("yearly/365/1.xml");
   return Html(200, "Trawl catalogue server", list + "</ul>\n");
 }
 

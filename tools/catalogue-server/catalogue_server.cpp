@@ -52,8 +52,8 @@ struct CatalogueServer::State {
   std::atomic<int> port{0};
   std::atomic<bool> running{false};
 
-  State(std::shared_ptr<const PictureSet> pictures, Log logLines)
-      : routes(std::move(pictures)), log(std::move(logLines)) {}
+  State(std::shared_ptr<const PictureSet> pictures, Log logLines, SiteAddresses site)
+      : routes(std::move(pictures), std::move(site)), log(std::move(logLines)) {}
 
   std::string BaseUrlFor(const httplib::Request& request) const {
     if (IsWildcard(address)) return MakeBaseUrl(request.local_addr, request.local_port);
@@ -83,8 +83,9 @@ struct CatalogueServer::State {
   }
 };
 
-CatalogueServer::CatalogueServer(std::shared_ptr<const PictureSet> pictures, Log log)
-    : state_(std::make_unique<State>(std::move(pictures), std::move(log))) {
+CatalogueServer::CatalogueServer(std::shared_ptr<const PictureSet> pictures, Log log,
+                                 SiteAddresses site)
+    : state_(std::make_unique<State>(std::move(pictures), std::move(log), std::move(site))) {
   state_->InstallHandlers();
 }
 

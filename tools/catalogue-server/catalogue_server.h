@@ -10,6 +10,7 @@
 #include <string>
 
 #include "picture_set.h"
+#include "site_addresses.h"
 
 namespace catalogue {
 
@@ -20,7 +21,9 @@ class CatalogueServer {
  public:
   using Log = std::function<void(const std::string& line)>;
 
-  explicit CatalogueServer(std::shared_ptr<const PictureSet> pictures, Log log = {});
+  // `site` as checked by site_addresses.h.
+  explicit CatalogueServer(std::shared_ptr<const PictureSet> pictures, Log log = {},
+                           SiteAddresses site = {});
   ~CatalogueServer();
   CatalogueServer(const CatalogueServer&) = delete;
   CatalogueServer& operator=(const CatalogueServer&) = delete;
@@ -36,7 +39,8 @@ class CatalogueServer {
 
   bool IsRunning() const;
   int Port() const;
-  // "http://ADDRESS:PORT", the prefix of every src address the catalogues hand out.
+  // "http://ADDRESS:PORT", the prefix of every src address the catalogues hand out
+  // unless the site has a base URL of its own.
   std::string BaseUrl() const;
 
  private:

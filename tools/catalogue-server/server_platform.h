@@ -6,6 +6,7 @@
 //
 // The stop functions belong to the program's main thread; the rest may be called from
 // any thread.
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -46,6 +47,10 @@ void PrepareProcess();
 
 // Blocks until a stop is requested or the server stops serving by itself.
 void WaitForStopRequest(const CatalogueServer& server);
+
+// Whether a stop is requested within `wait`. A process that did not call PrepareProcess
+// only waits.
+bool StopRequested(std::chrono::milliseconds wait);
 
 // Before the process ends with `exitCode`. On Windows a failing program in a console
 // window of its own (started from the Start menu) waits for a key, or its window would

@@ -54,11 +54,16 @@ void PrepareProcess() {
 }
 
 void WaitForStopRequest(const CatalogueServer& server) {
-  sigset_t set = StopSignals();
-  timespec poll{0, 200 * 1000 * 1000};
   while (server.IsRunning()) {
-    if (sigtimedwait(&set, nullptr, &poll) > 0) return;
+    if (StopRequested(std::chrono::milliseconds(200))) return;
   }
+}
+
+bool StopRequested(std::chrono::milliseconds wait) {
+  sigset_t set = StopSignals();
+  auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count();
+  timespec poll{static_cast<time_t>(nanoseconds / 1000000000), static_cast<long>(nanoseconds % 1000000000)};
+  return sigtimedwait(&set, nullptr, &poll) > 0;
 }
 
 void BeforeExit(int) {}

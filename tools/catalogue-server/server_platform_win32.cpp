@@ -82,8 +82,17 @@ void PrepareProcess() {
 
 void WaitForStopRequest(const CatalogueServer& server) {
   while (server.IsRunning()) {
-    if (WaitForSingleObject(stopRequested, 200) == WAIT_OBJECT_0) return;
+    if (StopRequested(std::chrono::milliseconds(200))) return;
   }
+}
+
+bool StopRequested(std::chrono::milliseconds wait) {
+  auto ms = static_cast<DWORD>(wait.count());
+  if (!stopRequested) {
+    Sleep(ms);
+    return false;
+  }
+  return WaitForSingleObject(stopRequested, ms) == WAIT_OBJECT_0;
 }
 
 void BeforeExit(int exitCode) {

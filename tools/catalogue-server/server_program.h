@@ -1,10 +1,12 @@
 #pragma once
 // The trawl-catalogue-server program without its process entry: command line, picture
-// set, server start and the messages around them, so that tests can run it in-process.
+// set, server start or site export and the messages around them, so that tests can run
+// it in-process.
 //
-// Exit codes: 0 after a clean stop or --help, 1 when serving ended by itself, 2 for a
-// bad command line, a missing folder, a folder without pictures or an address that
-// cannot be bound. Not reentrant with respect to the streams it is given.
+// Exit codes: 0 after a clean stop, a finished export or --help, 1 when serving ended by
+// itself or an export failed or was stopped half-way, 2 for a bad command line, a missing
+// folder, a folder without pictures, an address that cannot be bound or an export folder
+// that may not be written. Not reentrant with respect to the streams it is given.
 #include <functional>
 #include <iosfwd>
 #include <string>
@@ -18,6 +20,9 @@ struct ProgramOptions {
   std::string folder;  // empty: the built-in sample set
   std::string address = kDefaultAddress;
   int port = kDefaultPort;
+  SiteAddresses site;
+  std::string exportFolder;  // not empty: write the site there instead of serving it
+  bool force = false;        // the export replaces what the folder holds
   bool help = false;
 };
 
@@ -31,7 +36,8 @@ std::string ProgramUsage();
 using ServeUntilStop = std::function<void(const CatalogueServer& server)>;
 
 // Prints "listening on http://ADDRESS:PORT/" as the first line of `out` once serving,
-// logs each request as one line on `err`, and returns the exit code.
+// logs each request as one line on `err`, and returns the exit code. An export prints
+// one summary line on `out` instead and asks platform::StopRequested between files.
 int RunServerProgram(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                      const ServeUntilStop& serveUntilStop);
 

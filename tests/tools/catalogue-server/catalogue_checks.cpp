@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "sample_pictures.h"
+#include "server_platform.h"
 
 namespace checks {
 namespace {
@@ -105,6 +106,13 @@ std::filesystem::path TempFolder::Write(const std::filesystem::path& relative,
   std::filesystem::create_directories(file.parent_path());
   std::ofstream(file, std::ios::binary) << content;
   return file;
+}
+
+std::string SlashPath(const std::filesystem::path& relative) {
+  std::string path;
+  for (const std::filesystem::path& part : relative)
+    path += (path.empty() ? "" : "/") + catalogue::platform::Utf8Path(part);
+  return path;
 }
 
 std::shared_ptr<const catalogue::PictureSet> Samples() {

@@ -45,6 +45,9 @@ class TempFolder {
   std::filesystem::path path_;
 };
 
+// A relative path as UTF-8 with '/' between its parts on every system.
+std::string SlashPath(const std::filesystem::path& relative);
+
 // The sample set, made once per test binary.
 std::shared_ptr<const catalogue::PictureSet> Samples();
 
