@@ -9,6 +9,17 @@ set(TRAWL_APP_ID "org.example.trawl" CACHE STRING
     "Reverse-DNS id of the menu entry and the AppStream metainfo")
 set(TRAWL_PACKAGE_MAINTAINER "Trawl developers <trawl@example.org>" CACHE STRING
     "Maintainer field of the Debian package")
+# A build for one picture site (scripts/site-build.sh) is packed as trawl-NAME, which
+# takes the place of any other Trawl package, and says which site it is for.
+set(TRAWL_SITE_NAME "" CACHE STRING "Name of the site this build is for (empty: none)")
+set(TRAWL_SITE_URL "" CACHE STRING "Base address of the site this build is for")
+if(TRAWL_SITE_NAME STREQUAL "")
+  set(trawl_package_name trawl)
+elseif(TRAWL_SITE_NAME MATCHES "^[a-z0-9][a-z0-9-]*$")
+  set(trawl_package_name trawl-${TRAWL_SITE_NAME})
+else()
+  message(FATAL_ERROR "TRAWL_SITE_NAME must be lower-case letters, digits and '-'")
+endif()
 # Build folders from before keep the former default, whose host lintian refuses.
 if(TRAWL_PACKAGE_MAINTAINER STREQUAL "Trawl developers <trawl@localhost>")
   set_property(CACHE TRAWL_PACKAGE_MAINTAINER PROPERTY VALUE "Trawl developers <trawl@example.org>")
@@ -107,10 +118,10 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/icons/hicolor
 install(FILES ${packaging_dir}/trawl.1.gz ${packaging_dir}/trawl-catalogue-server.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${packaging_dir}/copyright ${packaging_dir}/changelog.gz
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/trawl)
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${trawl_package_name})
 
 set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME trawl)
+set(CPACK_PACKAGE_NAME ${trawl_package_name})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Trawl")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "small, fast desktop picture downloader")
@@ -131,5 +142,15 @@ sample set) as such a catalogue on 127.0.0.1.")
 # The libraries come from dpkg-shlibdeps; the mark's font is loaded by name.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
+if(NOT TRAWL_SITE_NAME STREQUAL "")
+  string(APPEND CPACK_DEBIAN_PACKAGE_DESCRIPTION "
+.
+This build is for the picture site ${TRAWL_SITE_URL}: its catalogue
+addresses and pair templates point there.")
+  set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${CPACK_PACKAGE_DESCRIPTION_SUMMARY} for ${TRAWL_SITE_NAME}")
+  foreach(field CONFLICTS PROVIDES REPLACES)
+    set(CPACK_DEBIAN_PACKAGE_${field} trawl)
+  endforeach()
+endif()
 
 include(CPack)

@@ -3,8 +3,9 @@
 ; uninstaller removes what this installed and nothing else: pictures saved into the
 ; program's folder stay, and so does the folder then. Made by scripts/windows/package.sh:
 ;
-;   makensis -DVERSION=X.Y.Z -DSTAGE=FOLDER -DOUTFILE=SETUP.exe trawl.nsi
+;   makensis -DVERSION=X.Y.Z -DSTAGE=FOLDER -DOUTFILE=SETUP.exe [-DSITE=NAME] trawl.nsi
 ;
+; A build for a picture site (SITE) installs as "Trawl for NAME", beside any other Trawl.
 ; STAGE holds trawl.exe, trawl-catalogue-server.exe, trawl.ico, LICENSE.txt and
 ; readme.txt. Silent: setup /S [/D=folder], uninstall.exe /S.
 Unicode true
@@ -16,11 +17,17 @@ ManifestDPIAware true
   !error "VERSION, STAGE and OUTFILE must be given with -D"
 !endif
 
-!define PRODUCT "Trawl"
+!ifdef SITE
+  !define PRODUCT "Trawl for ${SITE}"
+  !define KEY "Trawl-${SITE}"
+!else
+  !define PRODUCT "Trawl"
+  !define KEY "Trawl"
+!endif
 !define PUBLISHER "Trawl developers"
-!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Trawl"
-!define SHORTCUT "$SMPROGRAMS\Trawl.lnk"
-!define SERVER_SHORTCUT "$SMPROGRAMS\Trawl catalogue server.lnk"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${KEY}"
+!define SHORTCUT "$SMPROGRAMS\${PRODUCT}.lnk"
+!define SERVER_SHORTCUT "$SMPROGRAMS\${PRODUCT} catalogue server.lnk"
 
 !include MUI2.nsh
 !include FileFunc.nsh
@@ -28,7 +35,7 @@ ManifestDPIAware true
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
-InstallDir "$PROGRAMFILES64\Trawl"
+InstallDir "$PROGRAMFILES64\${PRODUCT}"
 ; An installed copy is updated where it is.
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 RequestExecutionLevel admin

@@ -3,7 +3,8 @@
 #   trawl-<version>-setup.exe        the installer (NSIS, data/windows/trawl.nsi)
 #   trawl-<version>-windows-x64.zip  a portable copy: trawl.exe, trawl-catalogue-server.exe,
 #                                    LICENSE.txt, readme.txt
-# <version> is the project version the build was configured with. A build without
+# <version> is the project version the build was configured with; a build for a picture
+# site (TRAWL_SITE_NAME, scripts/site-build.sh) is packed as trawl-NAME-<version>. A build without
 # trawl.exe or trawl-catalogue-server.exe is made first (scripts/windows/build.sh); an
 # existing one is taken as it is.
 #
@@ -23,6 +24,11 @@ if ! [[ $version =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]]; then
   exit 1
 fi
 
+site=$(sed -n 's/^TRAWL_SITE_NAME:STRING=//p' "$build/CMakeCache.txt")
+product=trawl${site:+-$site}
+site_define=()
+[ -z "$site" ] || site_define=(-DSITE="$site")
+
 out=$build/package
 stage=$out/stage
 rm -rf "$stage"
@@ -39,10 +45,11 @@ sed 's/$/\r/' "$source_root/LICENSE" >"$stage/LICENSE.txt"
 sed "s/@PROJECT_VERSION@/$version/g; s/\$/\r/" "$windows_data/readme.txt" >"$stage/readme.txt"
 touch -d "@$stamp" "$stage"/*
 
-setup=$out/trawl-$version-setup.exe
-zip=$out/trawl-$version-windows-x64.zip
+setup=$out/$product-$version-setup.exe
+zip=$out/$product-$version-windows-x64.zip
 rm -f "$setup" "$zip"
-makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DOUTFILE="$setup" "$windows_data/trawl.nsi"
+makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DOUTFILE="$setup" "${site_define[@]}" \
+  "$windows_data/trawl.nsi"
 
 python3 - "$zip" "$stage" trawl.exe trawl-catalogue-server.exe LICENSE.txt readme.txt <<'EOF'
 import os, sys, time, zipfile
