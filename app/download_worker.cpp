@@ -1,7 +1,6 @@
 #include "download_worker.h"
 
 #include <cmath>
-#include <random>
 
 #include "app_state.h"
 #include "catalogue_items.h"
@@ -15,6 +14,7 @@
 #include "item_rows.h"
 #include "memory.h"
 #include "program.h"
+#include "random_numbers.h"
 #include "replace_file.h"
 #include "report_list.h"
 #include "size_query.h"
@@ -36,10 +36,7 @@ bool IsRefused(char16_t c) {
          c == u'?' || c == u'"' || c == u'<' || c == u'>' || c == u'|';
 }
 
-int JpegQuality() {
-  thread_local std::minstd_rand random{std::random_device{}()};
-  return static_cast<int>(random() % 2);
-}
+int JpegQuality() { return static_cast<int>(RandomNumber() % 2); }
 
 // Draws the mark across the picture's centre and stores it again strongly compressed
 // (the image service replaces the file only once the new encoding is complete).
