@@ -113,9 +113,11 @@ int32_t FetchEntry(int64_t entry) {
 }  // namespace
 
 int64_t DownloadingRow(int64_t entry) {
-  // An entry's handle is its row's position plus one; the scan is the fallback.
-  int64_t likely = entry - 1;
-  if (likely >= 0 && likely < ListItemCount(kItemList) && RowIsDownloading(likely) &&
+  // An entry's handle is its row's position plus one; the scan is the fallback. The
+  // search from that row answers in one call whether it is in the list, checked and
+  // downloading.
+  const int64_t likely = entry - 1;
+  if (likely >= 0 && FirstRunRow(TextRole::StatusTextDownloading, likely) == likely &&
       ListGetItemValue(kItemList, likely) == entry) {
     return likely;
   }
