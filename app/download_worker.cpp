@@ -1,7 +1,6 @@
 #include "download_worker.h"
 
 #include <cmath>
-#include <random>
 
 #include "app_state.h"
 #include "catalogue_items.h"
@@ -15,6 +14,7 @@
 #include "item_rows.h"
 #include "memory.h"
 #include "program.h"
+#include "random_numbers.h"
 #include "replace_file.h"
 #include "report_list.h"
 #include "size_query.h"
@@ -36,10 +36,7 @@ bool IsRefused(char16_t c) {
          c == u'?' || c == u'"' || c == u'<' || c == u'>' || c == u'|';
 }
 
-int JpegQuality() {
-  thread_local std::minstd_rand random{std::random_device{}()};
-  return static_cast<int>(random() % 2);
-}
+int JpegQuality() { return static_cast<int>(RandomNumber() % 2); }
 
 // Draws the mark across the picture's centre and stores it again strongly compressed
 // (the image service replaces the file only once the new encoding is complete).
@@ -116,9 +113,11 @@ int32_t FetchEntry(int64_t entry) {
 }  // namespace
 
 int64_t DownloadingRow(int64_t entry) {
-  // An entry's handle is its row's position plus one; the scan is the fallback.
-  int64_t likely = entry - 1;
-  if (likely >= 0 && likely < ListItemCount(kItemList) && RowIsDownloading(likely) &&
+  // An entry's handle is its row's position plus one; the scan is the fallback. The
+  // search from that row answers in one call whether it is in the list, checked and
+  // downloading.
+  const int64_t likely = entry - 1;
+  if (likely >= 0 && FirstRunRow(TextRole::StatusTextDownloading, likely) == likely &&
       ListGetItemValue(kItemList, likely) == entry) {
     return likely;
   }

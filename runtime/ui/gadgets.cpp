@@ -248,7 +248,7 @@ Text GadgetGetText(int64_t number) {
 }
 
 void GadgetSetValue(int64_t number, int64_t value) {
-  WithFound(Find, number, [&](GadgetRecord* record) {
+  WithFoundLater(Find, number, [value](GadgetRecord* record) {
     ProgramChange quiet;
     if (record->kind == kKindProgressBar) SetProgressValue(*record, value);
     if (record->kind == kKindReportList) PlatformListSelectOnly(record->handle, value);

@@ -6,7 +6,9 @@
 //
 // Thread safety: create and bind on the UI thread. Setting and reading values, texts,
 // properties and the disabled state may be done from any thread: off the UI thread the
-// call is carried out on the UI thread before it returns.
+// call is carried out on the UI thread before it returns, except GadgetSetValue, which
+// does not wait for it: the value is set there before any later call or posted event of
+// the caller's is taken.
 #include <cstdint>
 
 #include "events.h"

@@ -25,6 +25,15 @@ void ChangeList(int64_t number, Work work) {
   });
 }
 
+// A change that answers nothing, which another thread need not wait for.
+template <class Work>
+void ChangeListLater(int64_t number, Work work) {
+  WithFoundLater(GadgetFindList, number, [work = std::move(work)](ListGadget list) {
+    ProgramChange quiet;
+    work(list.handle, *list.rows);
+  });
+}
+
 ListCheck CheckOfFlags(int64_t flags, bool threeState) {
   if ((flags & kListItemThirdState) && threeState) return ListCheck::kThird;
   return (flags & kListItemChecked) ? ListCheck::kTicked : ListCheck::kClear;
@@ -131,7 +140,7 @@ int64_t ListCountCheckedItems(int64_t number, int64_t endRow, int64_t column, co
 }
 
 void ListSetCellText(int64_t number, int64_t row, const Text& text, int64_t column) {
-  ChangeList(number, [&](int64_t handle, ListRows& rows) {
+  ChangeListLater(number, [row, text, column](int64_t handle, ListRows& rows) {
     if (!rows.HasCell(row, column)) return;
     rows.SetCell(row, column, text);
     PlatformListRowsChanged(handle, row, row);

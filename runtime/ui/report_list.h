@@ -4,7 +4,9 @@
 // 1 selected (with the focus mark), 2 checked, 4 checkbox in the third state.
 //
 // Thread safety: any thread may call these; off the UI thread the call is carried out
-// on the UI thread before it returns. Changes made here raise no events.
+// on the UI thread before it returns, except ListSetCellText, which does not wait for it:
+// the text is set there before any later call or posted event of the caller's is taken.
+// Changes made here raise no events.
 #include <cstdint>
 
 #include "platform/platform_values.h"  // kListColourText, kListColourBackground

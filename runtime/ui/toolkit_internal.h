@@ -52,6 +52,16 @@ void WithFound(Find find, int64_t number, Work work) {
   });
 }
 
+// The same for a change that answers nothing, made from another thread without waiting
+// for the UI thread: it is made there in order with the caller's later calls and posted
+// events, which therefore find it made. `work` and what it holds are kept by value.
+template <class Find, class Work>
+void WithFoundLater(Find find, int64_t number, Work work) {
+  PostToUiThread([find, number, work = std::move(work)] {
+    if (auto found = find(number)) work(found);
+  });
+}
+
 // ---- Table chores: call on the UI thread
 
 // The release routine of such a table: the record stops being live before its platform

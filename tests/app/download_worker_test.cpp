@@ -13,6 +13,7 @@
 #include "gadgets.h"
 #include "picture_helpers.h"
 #include "program.h"
+#include "report_list.h"
 #include "run_fixture.h"
 #include "startup.h"
 #include "threads.h"
@@ -129,6 +130,39 @@ class DownloadRunTest : public RunTest {
     EXPECT_GT(RedPixelsNearCentre(image), 50) << name << ": no mark across the centre";
   }
 };
+
+// The row a worker saves under, asked from a worker's thread: its entry's own row when that
+// is checked and downloading, else the first such row of the list (never a later one that
+// a search from the entry's row would meet first), else none.
+TEST_F(DownloadRunTest, TheDownloadingRowIsTheEntrysOwnElseTheFirstCheckedDownloadingOne) {
+  Start();
+  Query({PicturePath("a.jpg"), PicturePath("b.jpg"), PicturePath("c.jpg"), PicturePath("d.jpg")});
+  struct Case {
+    const char* what;
+    std::vector<int64_t> flags;
+    std::vector<int64_t> downloading;
+    int64_t entry, row;
+  } cases[] = {
+      {"own row", {2, 2, 2, 2}, {0, 2}, 3, 2},
+      {"own row unchecked", {2, 2, 0, 2}, {2, 3}, 3, 3},
+      {"own row not downloading", {2, 2, 2, 2}, {0, 3}, 3, 0},
+      {"own row downloading, earlier one too", {2, 2, 2, 2}, {1, 2}, 3, 2},
+      {"entry beyond the list", {2, 2, 2, 2}, {1}, 9, 1},
+      {"no entry", {2, 2, 2, 2}, {3}, 0, 3},
+      {"nothing downloading", {2, 2, 2, 2}, {}, 2, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteFlags(c.flags);
+    app_.OnUi([&c] {
+      for (int64_t row = 0; row < 4; ++row)
+        ListSetCellText(kItemList, row, T(R::StatusTextQueued), kColumnStatus);
+      for (int64_t row : c.downloading)
+        ListSetCellText(kItemList, row, T(R::StatusTextDownloading), kColumnStatus);
+    });
+    EXPECT_EQ(DownloadingRow(c.entry), c.row);
+  }
+}
 
 TEST_F(DownloadRunTest, AFailedEntryTurnsRedAndTheRunGoesOnInBlue) {
   Start();

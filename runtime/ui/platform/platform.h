@@ -83,6 +83,10 @@ bool PlatformIsUiThread();
 // Runs `work` on the UI thread and returns once it has finished (directly when called
 // there, or when the platform is not running).
 void RunOnUiThread(const std::function<void()>& work);
+// Runs `work` on the UI thread after the calls and posted events handed over before it,
+// without waiting for it (directly when called there, or when the platform is not
+// running). Dropped, like any other call, once other threads' calls are refused.
+void PostToUiThread(std::function<void()> work);
 // Any thread: true when the platform can tell that a key noted down is up by now (its
 // release was lost); false when it is down or the platform cannot tell.
 bool PlatformKeyIsUp(int64_t virtualKey);

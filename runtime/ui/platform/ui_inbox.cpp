@@ -25,14 +25,16 @@ void UiInbox::Close() {
   finished_.notify_all();
 }
 
-bool UiInbox::Post(const PostedEvent& event) { return Add({event, nullptr}); }
+bool UiInbox::Post(const PostedEvent& event) { return Add({event, nullptr, {}}); }
 
 void UiInbox::CallAndWait(const std::function<void()>& work) {
   Call call{&work};
-  if (!Add({{}, &call})) return;
+  if (!Add({{}, &call, {}})) return;
   std::unique_lock lock(mutex_);
   finished_.wait(lock, [&call] { return call.done; });
 }
+
+bool UiInbox::Send(std::function<void()> work) { return Add({{}, nullptr, std::move(work)}); }
 
 void UiInbox::Deliver() {
   {
@@ -41,6 +43,10 @@ void UiInbox::Deliver() {
     if (rearm_) rearm_();
   }
   while (auto item = Next()) {
+    if (item->sent) {
+      item->sent();
+      continue;
+    }
     if (!item->call) {
       delivered_.fetch_add(1, std::memory_order_relaxed);
       EventDeliverPosted(item->event);
@@ -60,10 +66,10 @@ bool UiInbox::Running() {
   return open_;
 }
 
-bool UiInbox::Add(const Item& item) {
+bool UiInbox::Add(Item item) {
   std::lock_guard lock(mutex_);  // the platform's receiver is not destroyed under a post
   if (!open_) return false;
-  items_.push_back(item);
+  items_.push_back(std::move(item));
   if (!wakePosted_ && wake_) wakePosted_ = wake_();
   return true;
 }
@@ -71,7 +77,7 @@ bool UiInbox::Add(const Item& item) {
 std::optional<UiInbox::Item> UiInbox::Next() {
   std::lock_guard lock(mutex_);
   if (items_.empty()) return std::nullopt;
-  Item item = items_.front();
+  Item item = std::move(items_.front());
   items_.pop_front();
   return item;
 }

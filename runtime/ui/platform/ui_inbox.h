@@ -1,6 +1,6 @@
 #pragma once
-// What other threads hand to the UI thread, in order: posted events, and calls whose
-// callers wait until they have run. Shared by the platforms, which only carry a wake-up:
+// What other threads hand to the UI thread, in order: posted events, calls whose callers
+// wait until they have run, and work whose senders do not wait. Shared by the platforms, which only carry a wake-up:
 // everything passes through this lock, so that the hand-over is visible to race checkers
 // as well, and nothing is lost when a modal loop (a message box, a menu) takes the wake-up.
 #include <atomic>
@@ -29,6 +29,9 @@ class UiInbox {
   bool Post(const PostedEvent& event);
   // Runs `work` on the UI thread and returns when it has run (or the inbox closed).
   void CallAndWait(const std::function<void()>& work);
+  // Runs `work` on the UI thread after everything handed over before it, without waiting;
+  // false (and `work` dropped) when the inbox is closed.
+  bool Send(std::function<void()> work);
   // On the UI thread, when woken. Items are taken one at a time, so that a wait nested in
   // a handler goes on with the following items in order.
   void Deliver();
@@ -43,10 +46,11 @@ class UiInbox {
   };
   struct Item {
     PostedEvent event;
-    Call* call;
+    Call* call = nullptr;
+    std::function<void()> sent;
   };
 
-  bool Add(const Item& item);
+  bool Add(Item item);
   std::optional<Item> Next();
 
   std::mutex mutex_;

@@ -166,6 +166,12 @@ QtEventPlatform& Platform() {
   return *platform;
 }
 
+// Work for the UI thread is done at once on it, and anywhere while there is none.
+bool RunsHere() {
+  QThread* thread = uiThread.load();
+  return !thread || QThread::currentThread() == thread;
+}
+
 }  // namespace
 
 bool PlatformStart(int& argc, char** argv, PlatformKeyNote keyNote) {
@@ -218,10 +224,11 @@ bool PlatformIsUiThread() {
 }
 
 void RunOnUiThread(const std::function<void()>& work) {
-  QThread* thread = uiThread.load();
-  if (!thread || QThread::currentThread() == thread) {
-    work();
-    return;
-  }
+  if (RunsHere()) return work();
   Inbox().CallAndWait(work);
+}
+
+void PostToUiThread(std::function<void()> work) {
+  if (RunsHere()) return work();
+  Inbox().Send(std::move(work));
 }

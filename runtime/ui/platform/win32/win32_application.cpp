@@ -145,13 +145,24 @@ bool PlatformIsUiThread() {
   return thread != 0 && GetCurrentThreadId() == thread;
 }
 
-void RunOnUiThread(const std::function<void()>& work) {
+namespace {
+
+// Work for the UI thread is done at once on it, and anywhere while there is none.
+bool RunsHere() {
   const DWORD thread = uiThread.load();
-  if (thread == 0 || GetCurrentThreadId() == thread) {
-    work();
-    return;
-  }
+  return thread == 0 || GetCurrentThreadId() == thread;
+}
+
+}  // namespace
+
+void RunOnUiThread(const std::function<void()>& work) {
+  if (RunsHere()) return work();
   Inbox().CallAndWait(work);
+}
+
+void PostToUiThread(std::function<void()> work) {
+  if (RunsHere()) return work();
+  Inbox().Send(std::move(work));
 }
 
 // Any thread: the asynchronous key state knows a key's release even when its message

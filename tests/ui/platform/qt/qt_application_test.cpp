@@ -1,8 +1,10 @@
 // The Qt application layer: toolkit calls from worker threads carried out on the UI
-// thread, and events posted from them through the platform's dispatcher.
+// thread in order (changes that answer nothing without the worker waiting), and events
+// posted from them through the platform's dispatcher.
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 #include "gadgets.h"
@@ -31,7 +33,7 @@ class QtApplicationTest : public testing::Test {
   }
 };
 
-TEST_F(QtApplicationTest, WorkerCallsAreCarriedOutBeforeTheyReturn) {
+TEST_F(QtApplicationTest, WorkerCallsAreCarriedOutInOrder) {
   std::atomic<bool> done{false};
   std::atomic<int> mismatches{0};
   std::thread worker([&] {
@@ -66,10 +68,40 @@ TEST_F(QtApplicationTest, WorkerChangesRaiseNoEventsEither) {
     GadgetSetValue(51, 5);
     done = true;
   });
-  PumpUntil([&] { return done.load(); });
+  // The selection is set after the worker went on: it may still be on its way.
+  PumpUntil([&] { return done.load() && ListGetItemFlags(51, 5) == 1; });
   worker.join();
   EXPECT_EQ(ListGetItemFlags(51, 5), 1);
   EXPECT_EQ(CountSeen(kEventGadget, 51, kGadgetChange), 0u);
+}
+
+// What the UI thread read when the worker's event came.
+int64_t barAtEvent = -1;
+Text cellAtEvent;
+int NoteStateAtEvent() {
+  barAtEvent = GadgetGetValue(50);
+  cellAtEvent = ListGetCellText(51, 2, 1);
+  return 0;
+}
+
+TEST_F(QtApplicationTest, AWorkersValuesAndCellTextsDoNotWaitAndAreSetBeforeItsLaterEvents) {
+  EventBind(0x10007, &NoteStateAtEvent);
+  std::atomic<bool> returned{false};
+  std::thread worker([&] {
+    GadgetSetValue(50, 42);
+    ListSetCellText(51, 2, u"later", 1);
+    returned = true;
+    EventPost(0x10007, 4, 1);
+  });
+  // Nothing serves the UI thread meanwhile: a worker that waited for it would hang here.
+  for (int waited = 0; !returned && waited < 5000; waited += 5)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_TRUE(returned);
+  EXPECT_NE(GadgetGetValue(50), 42);  // not yet
+  PumpUntil([] { return barAtEvent >= 0; });
+  worker.join();
+  EXPECT_EQ(barAtEvent, 42);
+  EXPECT_EQ(cellAtEvent, u"later");
 }
 
 TEST_F(QtApplicationTest, PostedEventsArriveInOrderAndWakeTheWait) {
