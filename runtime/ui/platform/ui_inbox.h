@@ -1,8 +1,9 @@
 #pragma once
 // What other threads hand to the UI thread, in order: posted events, calls whose callers
-// wait until they have run, and work whose senders do not wait. Shared by the platforms, which only carry a wake-up:
-// everything passes through this lock, so that the hand-over is visible to race checkers
-// as well, and nothing is lost when a modal loop (a message box, a menu) takes the wake-up.
+// wait until they have run, and work whose senders do not wait. Shared by the platforms,
+// which only carry a wake-up: everything passes through this lock, so that the hand-over
+// is visible to race checkers as well, and nothing is lost when a modal loop (a message
+// box, a menu) takes the wake-up.
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
