@@ -18,6 +18,7 @@ namespace {
 // that only contend. Each writer takes a whole folder at a time: two threads adding
 // names to one folder wait for each other (twice the system time on Linux).
 constexpr unsigned kMaxWriters = 8;
+constexpr fs::perms kPublished = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
 
 bool WriteBytes(const fs::path& file, const std::string& bytes) {
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
@@ -127,6 +128,9 @@ class SiteWriter {
     }
     std::error_code ec;
     fs::copy_file(picture.file, file, ec);
+    // The copy keeps the picture's own permissions; a web server's workers, which run as
+    // a user of their own, must read it as they read the files written here.
+    if (!ec) fs::permissions(file, kPublished, fs::perm_options::add, ec);
     uintmax_t size = ec ? 0 : fs::file_size(file, ec);
     if (ec) return Fail("cannot copy " + platform::Utf8Path(picture.file) + ": " + ec.message());
     bytes_ += size;

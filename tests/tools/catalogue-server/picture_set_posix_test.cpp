@@ -1,11 +1,15 @@
-// What POSIX file names may be: any bytes but '/' and NUL.
+// What POSIX file names may be: any bytes but '/' and NUL; and what POSIX permissions
+// mean for a site's files.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <set>
 
 #include "catalogue_checks.h"
 #include "catalogue_document.h"
+#include "catalogue_routes.h"
 #include "picture_set.h"
+#include "site_export.h"
 
 namespace {
 
@@ -36,6 +40,24 @@ TEST(PictureFolder, OddNamesStillGiveAWellFormedCatalogueWithDistinctNames) {
   std::set<std::string> slugs;
   for (const auto& album : set->albums) slugs.insert(album.slug);
   EXPECT_EQ(slugs.size(), set->albums.size());
+}
+
+// A web server's workers run as a user of their own: a picture only its owner may read
+// is still published readable.
+TEST(SiteExport, PicturesOnlyTheirOwnerMayReadArePublishedReadable) {
+  checks::TempFolder temp;
+  temp.Write("pictures/private.jpg", checks::SomeJpeg(16, 16));
+  ASSERT_EQ(chmod((temp.Path() / "pictures/private.jpg").c_str(), 0600), 0);
+  std::string error;
+  auto set = LoadPictureFolder(temp.Path() / "pictures", error);
+  ASSERT_TRUE(set) << error;
+  catalogue::SiteSummary summary;
+  ASSERT_TRUE(catalogue::WriteSite(catalogue::CatalogueRoutes(set), temp.Path() / "site", {},
+                                   summary, error))
+      << error;
+  struct stat published {};
+  ASSERT_EQ(stat((temp.Path() / "site/trawl/pictures/private.jpg").c_str(), &published), 0);
+  EXPECT_EQ(published.st_mode & 0444, 0444u);
 }
 
 }  // namespace
