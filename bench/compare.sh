@@ -448,7 +448,7 @@ title=([heads-https]="$heads header requests, HTTPS (HTTP/2)"
   [picture-magick]="decode, mark, save a ${photo_size} JPEG"
   [catalogue]="fetch, parse, list $list_entries entries"
   [run]="download run of $pictures pictures, HTTPS"
-  [run-limit]="download run of $pictures pictures, HTTPS"
+  [run-limit]="the same, less its 100 ms pauses"
   [stall]="longest UI stall, $stall_run-entry run")
 yardstick=([heads-https]="curl -K, HEAD" [heads-http]="curl -K, HEAD" [body]="curl -o /dev/null"
   [picture-cjpeg]="djpeg | cjpeg -q 10" [picture-magick]="ImageMagick -annotate"
@@ -489,7 +489,10 @@ print_table() {
       continue
     fi
     y=$(median "$r/$job.yard" seconds)
-    ratio=$(awk -v a="$t" -v b="$y" 'BEGIN { printf "%.2f", a / b }')
+    # Against the limit, the run's two deliberate 100 ms pauses are no cost to be cut.
+    local paused=0
+    [ "$job" = run-limit ] && paused=0.2
+    ratio=$(awk -v a="$t" -v b="$y" -v p="$paused" 'BEGIN { printf "%.2f", (a - p) / b }')
     verdict=$(holds "$ratio" "${goal_ratio[$job]}")
     goal="<= ${goal_ratio[$job]}x"
     trawl_time=$(spread "$r/$job.trawl")
@@ -514,9 +517,10 @@ print_table() {
     "$(awk -v m="$(median "$r/stall.trawl" start_ms)" "$one") ms at the start and" \
     "$(awk -v m="$(median "$r/stall.trawl" end_ms)" "$one") ms at the end;" \
     "the longest gap between them was $(awk -v m="$(median "$r/stall.trawl" between_ms)" "$one") ms late." \
-    "Run against the in-process limit less the run's two deliberate 100 ms pauses (start and end):" \
+    "Against the in-process limit the run's ratio leaves out its two deliberate 100 ms pauses" \
+    "(start and end), which the limit has no part of; with them it is" \
     "$(awk -v t="$(median "$r/run-limit.trawl" seconds)" -v y="$(median "$r/run-limit.yard" seconds)" \
-      'BEGIN { printf "%.2fx", (t - 0.2) / y }')."
+      'BEGIN { printf "%.2fx", t / y }')."
 }
 
 # --- profiles ------------------------------------------------------------------------------
