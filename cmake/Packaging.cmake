@@ -9,16 +9,13 @@ set(TRAWL_APP_ID "org.example.trawl" CACHE STRING
     "Reverse-DNS id of the menu entry and the AppStream metainfo")
 set(TRAWL_PACKAGE_MAINTAINER "Trawl developers <trawl@example.org>" CACHE STRING
     "Maintainer field of the Debian package")
-# A build for one picture site (scripts/site-build.sh) is packed as trawl-NAME, which
-# takes the place of any other Trawl package, and says which site it is for.
-set(TRAWL_SITE_NAME "" CACHE STRING "Name of the site this build is for (empty: none)")
-set(TRAWL_SITE_URL "" CACHE STRING "Base address of the site this build is for")
+# A build for one picture site (TRAWL_SITE_NAME, see app/CMakeLists.txt) is packed as
+# trawl-NAME, which takes the place of any other Trawl package, and says which site it
+# is for.
 if(TRAWL_SITE_NAME STREQUAL "")
   set(trawl_package_name trawl)
-elseif(TRAWL_SITE_NAME MATCHES "^[a-z0-9][a-z0-9-]*$")
-  set(trawl_package_name trawl-${TRAWL_SITE_NAME})
 else()
-  message(FATAL_ERROR "TRAWL_SITE_NAME must be lower-case letters, digits and '-'")
+  set(trawl_package_name trawl-${TRAWL_SITE_NAME})
 endif()
 # Build folders from before keep the former default, whose host lintian refuses.
 if(TRAWL_PACKAGE_MAINTAINER STREQUAL "Trawl developers <trawl@localhost>")

@@ -24,7 +24,7 @@ if ! [[ $version =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]]; then
   exit 1
 fi
 
-site=$(sed -n 's/^TRAWL_SITE_NAME:STRING=//p' "$build/CMakeCache.txt")
+site=$(sed -n 's/^TRAWL_SITE_NAME:[A-Z]*=//p' "$build/CMakeCache.txt")
 product=trawl${site:+-$site}
 site_define=()
 [ -z "$site" ] || site_define=(-DSITE="$site")
