@@ -15,44 +15,38 @@
 site_default_catalogue_path=/trawl/catalog
 site_prefix_length=35
 
+site_refuse() {
+  echo "site-build: $*" >&2
+  return 1
+}
+
 site_addresses() {
-  local url=$1 name=${2:-}
+  local url=$1 name=${2:-} scheme rest host
   site_note=""
   # Scheme and host are read without regard to case; the prefix is compared exactly.
-  local scheme=${url%%://*}
+  scheme=${url%%://*}
   if [ "$scheme" != "$url" ]; then
-    local rest=${url#*://} authority
-    authority=${rest%%/*}
-    url=$(tr 'A-Z' 'a-z' <<<"$scheme://$authority")${rest:${#authority}}
+    rest=${url#*://}
+    host=${rest%%/*}
+    url=$(tr 'A-Z' 'a-z' <<<"$scheme://$host")${rest:${#host}}
   fi
-  if ! [[ $url =~ ^https?:// ]]; then
-    echo "site-build: the base address must start with http:// or https://: $url" >&2
-    return 1
-  fi
-  if [[ $url == *[?#]* ]]; then
-    echo "site-build: the base address must not carry a query (?) or a fragment (#): $url" >&2
-    return 1
-  fi
-  if [[ $url =~ [[:space:][:cntrl:]\"\\] ]]; then
-    echo "site-build: the base address must not hold blanks, quotes or backslashes: $url" >&2
-    return 1
-  fi
+  [[ $url =~ ^https?:// ]] ||
+    site_refuse "the base address must start with http:// or https://: $url" || return
+  [[ $url != *[?#]* ]] ||
+    site_refuse "the base address must not carry a query (?) or a fragment (#): $url" || return
+  ! [[ $url =~ [[:space:][:cntrl:]\"\\] ]] ||
+    site_refuse "the base address must not hold blanks, quotes or backslashes: $url" || return
   while [[ $url == */ ]]; do url=${url%/}; done
-  local rest=${url#*://}
-  local host=${rest%%/*}
+  rest=${url#*://}
+  host=${rest%%/*}
   host=${host##*@}
   host=${host%:*}
-  if [ -z "$host" ] || [[ $rest == /* ]]; then
-    echo "site-build: the base address names no host: $1" >&2
-    return 1
-  fi
+  [ -n "$host" ] && [[ $rest != /* ]] || site_refuse "the base address names no host: $1" || return
   if [ -z "$name" ]; then
     name=$(tr 'A-Z' 'a-z' <<<"$host" | sed -E 's/[^a-z0-9]+/-/g; s/^-+//; s/-+$//')
   fi
-  if ! [[ $name =~ ^[a-z0-9][a-z0-9-]*$ ]]; then
-    echo "site-build: the name must be lower-case letters, digits and '-': $name" >&2
-    return 1
-  fi
+  [[ $name =~ ^[a-z0-9][a-z0-9-]*$ ]] ||
+    site_refuse "the name must be lower-case letters, digits and '-': $name" || return
   # The shortest of these whose folder address reaches the prefix's length.
   local path
   for path in "$site_default_catalogue_path" /trawl/catalogues /trawl/picture-catalogues \
